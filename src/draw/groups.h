@@ -1,0 +1,13 @@
+// The five ticket groups: which controls make up group k (1 to 5).
+#pragma once
+
+#include "text/text.h"
+#include "window/control_model.h"
+
+#include <cstdint>
+
+ControlRef groupTickBox(std::int32_t group);
+// Position 1 to 6 are the red numbers, 7 the blue one.
+ControlRef groupNumberBox(std::int32_t group, std::int32_t position);
+// "第一组" to "第五组", as the log names the group.
+const Text& groupName(std::int32_t group);

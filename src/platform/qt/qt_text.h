@@ -1,0 +1,15 @@
+// Conversions between the program's CP936 texts and Qt's strings; used only
+// at the toolkit boundary.
+#pragma once
+
+#include "text/text.h"
+
+#include <QString>
+
+QString toQString(const Text& text);
+Text fromQString(const QString& text);
+
+// Line breaks as the program writes them (CR LF) and as Qt's text widgets
+// hold them (LF).
+QString toDisplayLines(const Text& text);
+Text fromDisplayLines(const QString& text);

@@ -1,0 +1,414 @@
+#include "platform/qt/qt_window.h"
+
+#include "platform/qt/qt_text.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTextCursor>
+
+#include <array>
+
+namespace {
+
+// The property that keeps a caption's exact bytes where the widget shows
+// them changed (line breaks).
+constexpr const char* CaptionProperty = "tavrelleCaption";
+
+class MainWindow : public QWidget {
+public:
+    explicit MainWindow(const platform::WindowEvents& events) : events_(events) {}
+
+    bool isOpen() const { return open_; }
+
+    // The outer size the program asked for; the client area is that less
+    // the frame, which is only known once the window manager has framed it.
+    void setOuterSize(int width, int height)
+    {
+        outerWidth_ = width;
+        outerHeight_ = height;
+        applyOuterSize();
+    }
+    int outerWidth() const { return outerWidth_; }
+    int outerHeight() const { return outerHeight_; }
+
+    void applyOuterSize()
+    {
+        const QRect frame = frameGeometry();
+        const QRect client = geometry();
+        const int frameWidth = isVisible() ? frame.width() - client.width() : 0;
+        const int frameHeight = isVisible() ? frame.height() - client.height() : 0;
+        setFixedSize(qMax(0, outerWidth_ - frameWidth), qMax(0, outerHeight_ - frameHeight));
+    }
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        if (open_) {
+            events_.closing();
+            open_ = false;
+        }
+        event->accept();
+    }
+
+    void showEvent(QShowEvent* event) override
+    {
+        QWidget::showEvent(event);
+        applyOuterSize();
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // Pressing on the background, a group box, a label or the panel
+        // and moving drags the window.
+        switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton) {
+                dragOffset_ = mouse->globalPosition().toPoint() - frameGeometry().topLeft();
+                dragging_ = true;
+                return true;
+            }
+            break;
+        }
+        case QEvent::MouseMove:
+            if (dragging_ && (static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton)) {
+                move(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - dragOffset_);
+                return true;
+            }
+            break;
+        case QEvent::MouseButtonRelease:
+            dragging_ = false;
+            break;
+        default:
+            break;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+
+private:
+    platform::WindowEvents events_;
+    bool open_ = true;
+    int outerWidth_ = MainWindowWidth;
+    int outerHeight_ = MainWindowHeight;
+    bool dragging_ = false;
+    QPoint dragOffset_;
+};
+
+MainWindow* window = nullptr;
+std::array<QWidget*, ControlCount> widgets{};
+
+QFont fontOf(const ControlSpec& spec)
+{
+    QFont font = QApplication::font();
+    if (spec.fontPixels > 0)
+        font.setPixelSize(spec.fontPixels);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+void paintWhite(QWidget* widget)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::WindowText, Qt::black);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+// A single-line box is never shorter than one line of its font.
+int editHeight(const ControlSpec& spec, const QFont& font, int height)
+{
+    if (spec.multiLine)
+        return height;
+    return qMax(height, QFontMetrics(font).height() + 2);
+}
+
+QWidget* makeEditBox(const ControlSpec& spec, QWidget* parent, const QFont& font)
+{
+    QPalette palette;
+    palette.setColor(QPalette::Text, QColor(QRgb(spec.color)));
+    palette.setColor(QPalette::Base, Qt::white);
+    if (spec.multiLine) {
+        auto* box = new QPlainTextEdit(parent);
+        box->setReadOnly(spec.readOnly);
+        box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        box->setUndoRedoEnabled(false);
+        box->setPalette(palette);
+        box->setFrameStyle(QFrame::Box | QFrame::Plain);
+        box->setLineWidth(1);
+        box->setPlainText(toDisplayLines(spec.text));
+        return box;
+    }
+    auto* box = new QLineEdit(parent);
+    box->setReadOnly(spec.readOnly);
+    box->setAlignment((spec.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
+    box->setPalette(palette);
+    box->setFrame(false);
+    box->setTextMargins(0, 0, 0, 0);
+    box->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid #7a7a7a; padding: 0px; background: white; }"));
+    box->setText(toQString(spec.text));
+    (void)font;
+    return box;
+}
+
+QWidget* makeControl(const ControlSpec& spec, QWidget* parent, const QFont& font)
+{
+    switch (spec.kind) {
+    case ControlKind::EditBox:
+        return makeEditBox(spec, parent, font);
+    case ControlKind::Label:
+    case ControlKind::TransparentLabel: {
+        auto* label = new QLabel(toDisplayLines(spec.text), parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(spec.wraps);
+        label->setAlignment(spec.wraps ? (Qt::AlignLeft | Qt::AlignTop) : (Qt::AlignLeft | Qt::AlignVCenter));
+        if (spec.kind == ControlKind::Label)
+            paintWhite(label);
+        label->setProperty(CaptionProperty, QByteArray(spec.text));
+        return label;
+    }
+    case ControlKind::TickBox: {
+        auto* box = new QCheckBox(toQString(spec.text), parent);
+        box->setChecked(spec.ticked);
+        paintWhite(box);
+        return box;
+    }
+    case ControlKind::GroupBox: {
+        auto* box = new QGroupBox(toQString(spec.text), parent);
+        paintWhite(box);
+        return box;
+    }
+    case ControlKind::Panel: {
+        auto* panel = new QFrame(parent);
+        panel->setFrameStyle(QFrame::Box | QFrame::Plain);
+        panel->setLineWidth(1);
+        QPalette palette;
+        palette.setColor(QPalette::Window, Qt::white);
+        palette.setColor(QPalette::WindowText, Qt::white); // the outline
+        panel->setPalette(palette);
+        panel->setAutoFillBackground(true);
+        return panel;
+    }
+    case ControlKind::PushButton:
+        return new QPushButton(toQString(spec.text), parent);
+    case ControlKind::Window:
+        break;
+    }
+    return nullptr;
+}
+
+bool dragsWindow(ControlKind kind)
+{
+    return kind == ControlKind::GroupBox || kind == ControlKind::Label || kind == ControlKind::TransparentLabel ||
+           kind == ControlKind::Panel;
+}
+
+void connectClicks(ControlId id, QWidget* widget, void (*clicked)(ControlId))
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        QObject::connect(button, &QAbstractButton::clicked, button, [id, clicked] { clicked(id); });
+}
+
+} // namespace
+
+namespace qtwindow {
+
+QWidget* widget(ControlId id)
+{
+    if (!window || id < 0 || id >= ControlCount)
+        return nullptr;
+    return widgets[static_cast<std::size_t>(id)];
+}
+
+QWidget* mainWindow()
+{
+    return window;
+}
+
+} // namespace qtwindow
+
+namespace platform {
+
+bool buildMainWindow(const WindowEvents& events)
+{
+    const ControlSpec& self = controlSpec(WindowSelf);
+    window = new MainWindow(events);
+    window->setWindowTitle(toQString(self.text));
+    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    paintWhite(window);
+    window->setOuterSize(self.width, self.height);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        window->move(area.x() + (area.width() - self.width) / 2, area.y() + (area.height() - self.height) / 2);
+    }
+    widgets[WindowSelf] = window;
+    window->setProperty(CaptionProperty, QByteArray(self.text));
+
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    escape->setContext(Qt::WindowShortcut);
+    QObject::connect(escape, &QShortcut::activated, window, &QWidget::close);
+
+    // Created in table order (the tab order); the containers come later in
+    // the table than what they hold, so they are made first.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 1; i < ControlCount; ++i) {
+            const ControlSpec& spec = controlSpec(static_cast<ControlId>(i));
+            const bool container = spec.kind == ControlKind::GroupBox || spec.kind == ControlKind::Panel;
+            if ((pass == 0) != container)
+                continue;
+            QWidget* parent = widgets[static_cast<std::size_t>(spec.container)];
+            const QFont font = fontOf(spec);
+            QWidget* control = makeControl(spec, parent, font);
+            control->setFont(font);
+            control->setGeometry(spec.left, spec.top, spec.width,
+                                 spec.kind == ControlKind::EditBox ? editHeight(spec, font, spec.height)
+                                                                   : spec.height);
+            control->setFocusPolicy(spec.isTabStop() ? Qt::StrongFocus : Qt::NoFocus);
+            control->setVisible(spec.visible);
+            if (dragsWindow(spec.kind))
+                control->installEventFilter(window);
+            connectClicks(spec.id, control, events.clicked);
+            widgets[static_cast<std::size_t>(i)] = control;
+        }
+    }
+    window->installEventFilter(window);
+
+    // Earlier in the table lies on top: raise from the last entry to the first.
+    for (int i = ControlCount - 1; i >= 1; --i)
+        widgets[static_cast<std::size_t>(i)]->raise();
+    // Tab order follows the table.
+    QWidget* previous = nullptr;
+    for (int i = 1; i < ControlCount; ++i) {
+        QWidget* control = widgets[static_cast<std::size_t>(i)];
+        if (!controlSpec(static_cast<ControlId>(i)).isTabStop())
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+
+    events.created();
+
+    window->show();
+    window->activateWindow();
+    window->raise();
+    return true;
+}
+
+bool mainWindowOpen()
+{
+    return window && window->isOpen();
+}
+
+Text controlText(ControlId id)
+{
+    QWidget* control = qtwindow::widget(id);
+    if (auto* line = qobject_cast<QLineEdit*>(control))
+        return fromQString(line->text());
+    if (auto* log = qobject_cast<QPlainTextEdit*>(control))
+        return fromDisplayLines(log->toPlainText());
+    if (auto* tick = qobject_cast<QCheckBox*>(control))
+        return fromQString(tick->text());
+    if (auto* button = qobject_cast<QPushButton*>(control))
+        return fromQString(button->text());
+    if (auto* group = qobject_cast<QGroupBox*>(control))
+        return fromQString(group->title());
+    const QVariant caption = control ? control->property(CaptionProperty) : QVariant();
+    return caption.isValid() ? caption.toByteArray().toStdString() : Text();
+}
+
+void setControlText(ControlId id, const Text& text)
+{
+    QWidget* control = qtwindow::widget(id);
+    if (auto* line = qobject_cast<QLineEdit*>(control)) {
+        line->setText(toQString(text));
+    } else if (auto* log = qobject_cast<QPlainTextEdit*>(control)) {
+        log->setPlainText(toDisplayLines(text));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        button->setText(toQString(text));
+    } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
+        group->setTitle(toQString(text));
+    } else if (auto* label = qobject_cast<QLabel*>(control)) {
+        label->setText(toDisplayLines(text));
+        label->setProperty(CaptionProperty, QByteArray::fromStdString(text));
+    } else if (control == window) {
+        window->setWindowTitle(toQString(text));
+        window->setProperty(CaptionProperty, QByteArray::fromStdString(text));
+    }
+}
+
+bool controlTicked(ControlId id)
+{
+    auto* tick = qobject_cast<QCheckBox*>(qtwindow::widget(id));
+    return tick && tick->isChecked();
+}
+
+void appendControlText(ControlId id, const Text& text)
+{
+    QWidget* control = qtwindow::widget(id);
+    if (auto* log = qobject_cast<QPlainTextEdit*>(control)) {
+        QTextCursor cursor(log->document());
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(toDisplayLines(text));
+        log->setTextCursor(cursor);
+        log->ensureCursorVisible();
+    } else if (auto* line = qobject_cast<QLineEdit*>(control)) {
+        line->setText(line->text() + toQString(text));
+        line->end(false);
+    }
+}
+
+void setControlLeft(ControlId id, int left)
+{
+    if (QWidget* control = qtwindow::widget(id))
+        control->move(left, control == window ? window->frameGeometry().top() : control->y());
+}
+
+void setControlTop(ControlId id, int top)
+{
+    if (QWidget* control = qtwindow::widget(id))
+        control->move(control == window ? window->frameGeometry().left() : control->x(), top);
+}
+
+void setControlWidth(ControlId id, int width)
+{
+    QWidget* control = qtwindow::widget(id);
+    if (control == window)
+        window->setOuterSize(width, window->outerHeight());
+    else if (control)
+        control->resize(width, control->height());
+}
+
+void setControlHeight(ControlId id, int height)
+{
+    QWidget* control = qtwindow::widget(id);
+    if (control == window) {
+        window->setOuterSize(window->outerWidth(), height);
+    } else if (control) {
+        const ControlSpec& spec = controlSpec(id);
+        control->resize(control->width(),
+                        spec.kind == ControlKind::EditBox ? editHeight(spec, control->font(), height) : height);
+    }
+}
+
+void setControlVisible(ControlId id, bool visible)
+{
+    if (QWidget* control = qtwindow::widget(id))
+        control->setVisible(visible);
+}
+
+} // namespace platform

@@ -1,0 +1,156 @@
+#include "text/text.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+Text intToText(std::int32_t value)
+{
+    return std::to_string(value);
+}
+
+Text realToText(double value)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.13g", value);
+    return buffer;
+}
+
+Text wholeToText(double value)
+{
+    if (std::fabs(value) < 1e13)
+        return realToText(value);
+    char buffer[400];
+    std::snprintf(buffer, sizeof buffer, "%.0f", value);
+    return buffer;
+}
+
+namespace {
+
+// Yields the text byte by byte with the full-width ASCII forms (A3 A1 to
+// A3 FE) and the full-width space (A1 A1) folded to their one-byte forms.
+class FoldedBytes {
+public:
+    explicit FoldedBytes(std::string_view text) : text_(text) {}
+
+    bool atEnd() const { return pos_ >= text_.size(); }
+
+    unsigned char peek() const
+    {
+        const auto lead = byteAt(pos_);
+        if (pos_ + 1 < text_.size()) {
+            const auto trail = byteAt(pos_ + 1);
+            if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE)
+                return static_cast<unsigned char>(trail - 0x80);
+            if (lead == 0xA1 && trail == 0xA1)
+                return ' ';
+        }
+        return lead;
+    }
+
+    void next()
+    {
+        const auto lead = byteAt(pos_);
+        const bool wide = pos_ + 1 < text_.size() &&
+                          ((lead == 0xA3 && byteAt(pos_ + 1) >= 0xA1 && byteAt(pos_ + 1) <= 0xFE) ||
+                           (lead == 0xA1 && byteAt(pos_ + 1) == 0xA1));
+        pos_ += wide ? 2 : 1;
+    }
+
+private:
+    unsigned char byteAt(std::size_t i) const { return static_cast<unsigned char>(text_[i]); }
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
+bool isSpace(unsigned char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool isDigit(unsigned char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Skips white space and reads the sign; returns true for "-".
+bool readSign(FoldedBytes& in)
+{
+    while (!in.atEnd() && isSpace(in.peek()))
+        in.next();
+    if (in.atEnd())
+        return false;
+    const auto c = in.peek();
+    if (c == '+' || c == '-') {
+        in.next();
+        return c == '-';
+    }
+    return false;
+}
+
+} // namespace
+
+std::int32_t textToInt(std::string_view text)
+{
+    FoldedBytes in(text);
+    const bool negative = readSign(in);
+    std::uint32_t value = 0; // unsigned: the wrap is defined
+    for (; !in.atEnd() && isDigit(in.peek()); in.next())
+        value = value * 10u + static_cast<std::uint32_t>(in.peek() - '0');
+    if (negative)
+        value = 0u - value;
+    return static_cast<std::int32_t>(value);
+}
+
+std::int64_t textToWhole(std::string_view text)
+{
+    FoldedBytes in(text);
+    const bool negative = readSign(in);
+    constexpr auto limit = std::numeric_limits<std::int64_t>::max();
+    std::int64_t value = 0;
+    for (; !in.atEnd() && isDigit(in.peek()); in.next()) {
+        const int digit = in.peek() - '0';
+        value = value > (limit - digit) / 10 ? limit : value * 10 + digit;
+    }
+    return negative ? -value : value;
+}
+
+std::int32_t findText(std::string_view haystack, std::string_view needle)
+{
+    if (haystack.empty() || needle.empty())
+        return -1;
+    const auto at = haystack.find(needle);
+    return at == std::string_view::npos ? -1 : static_cast<std::int32_t>(at + 1);
+}
+
+Text dropLeft(std::string_view text, std::int32_t n)
+{
+    const auto length = static_cast<std::int64_t>(text.size());
+    if (length - n <= 0)
+        return {};
+    return Text(text.substr(static_cast<std::size_t>(n < 0 ? 0 : n)));
+}
+
+std::vector<Text> splitText(std::string_view text, std::string_view sep)
+{
+    std::vector<Text> parts;
+    std::size_t start = 0;
+    for (auto at = text.find(sep); at != std::string_view::npos; at = text.find(sep, start)) {
+        parts.emplace_back(text.substr(start, at - start));
+        start = at + sep.size();
+    }
+    parts.emplace_back(text.substr(start));
+    return parts;
+}
+
+Text bytesToText(const Bytes& bytes)
+{
+    Text text;
+    for (const auto byte : bytes) {
+        if (byte == 0)
+            break;
+        text.push_back(static_cast<char>(byte));
+    }
+    return text;
+}

@@ -1,0 +1,279 @@
+#include "window/control_model.h"
+
+#include "app/exit_routines.h"
+#include "platform/platform.h"
+
+#include <array>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+std::mutex workerGate;
+std::atomic<bool> windowClosing{false};
+thread_local bool holdsGate = false;
+
+[[noreturn]] void parkForever()
+{
+    for (;;)
+        std::this_thread::sleep_for(std::chrono::hours(1));
+}
+
+// Lets go of the gate around a wait of a worker; after the wait the worker
+// either takes the gate again or, when the window is closing, never returns.
+template <typename Wait>
+void outsideGate(Wait&& wait)
+{
+    if (!holdsGate) {
+        wait();
+        return;
+    }
+    workerGate.unlock();
+    wait();
+    if (windowClosing.load())
+        parkForever();
+    workerGate.lock();
+}
+
+// Carries out work on the user-interface thread and hands back its result.
+template <typename Work>
+auto onUi(Work&& work) -> decltype(work())
+{
+    if (platform::onUiThread())
+        return work();
+    using Result = decltype(work());
+    if constexpr (std::is_void_v<Result>) {
+        outsideGate([&] {
+            platform::runOnUiThread([&] {
+                if (!windowClosing.load())
+                    work();
+            });
+        });
+    } else {
+        Result result{};
+        outsideGate([&] {
+            platform::runOnUiThread([&] {
+                if (!windowClosing.load())
+                    result = work();
+            });
+        });
+        return result;
+    }
+}
+
+bool exists(ControlRef control)
+{
+    return control.id >= WindowSelf && control.id < ControlCount;
+}
+
+// Stops with the given report unless the window and the control are there.
+void requireLoaded(ControlRef control, const char* message)
+{
+    if (!platform::mainWindowOpen())
+        fatalError(0, "未载入欲访问窗口组件所在的窗口");
+    if (!exists(control))
+        fatalError(0, message);
+}
+
+std::int32_t clampPlace(std::int32_t value)
+{
+    constexpr std::int32_t bound = 32627;
+    return value < -bound ? -bound : (value > bound ? bound : value);
+}
+
+std::int32_t clampSize(std::int32_t value)
+{
+    constexpr std::int32_t bound = 32627;
+    return value < 0 ? 0 : (value > bound ? bound : value);
+}
+
+// Tags never change: each is read as a number once.
+const std::array<std::int32_t, ControlCount>& tagValues()
+{
+    static const auto values = [] {
+        std::array<std::int32_t, ControlCount> parsed{};
+        for (int i = 0; i < ControlCount; ++i)
+            parsed[static_cast<std::size_t>(i)] = textToInt(controlSpec(static_cast<ControlId>(i)).tag);
+        return parsed;
+    }();
+    return values;
+}
+
+} // namespace
+
+TagMatch findByTag(std::int32_t n)
+{
+    const auto& tags = tagValues();
+    for (int i = 0; i < ControlCount; ++i) {
+        if (tags[static_cast<std::size_t>(i)] == n) {
+            const auto id = static_cast<ControlId>(i);
+            return {id, controlSpec(id).kind};
+        }
+    }
+    fatalError(0, "未找到指定标记的组件");
+}
+
+ControlRef findEditBoxByTag(std::int32_t n)
+{
+    const auto found = findByTag(n);
+    if (found.kind != ControlKind::EditBox)
+        fatalError(5, "数据或数组类型不匹配");
+    return found.control;
+}
+
+Text readText(ControlRef control)
+{
+    return onUi([&] {
+        requireLoaded(control, "指定窗口尚未载入");
+        return platform::controlText(control.id);
+    });
+}
+
+void writeText(ControlRef control, const Text& text)
+{
+    onUi([&] {
+        requireLoaded(control, "指定窗口尚未载入");
+        platform::setControlText(control.id, text);
+    });
+}
+
+std::int32_t readTicked(ControlRef control)
+{
+    return onUi([&] {
+        requireLoaded(control, "指定窗口尚未载入");
+        return platform::controlTicked(control.id) ? 1 : 0;
+    });
+}
+
+void appendText(ControlRef control, const Text& text)
+{
+    onUi([&] {
+        requireLoaded(control, "指定窗口或窗口组件不存在或尚未载入");
+        platform::appendControlText(control.id, text);
+    });
+}
+
+void setLeft(ControlRef control, std::int32_t left)
+{
+    onUi([&] {
+        requireLoaded(control, "指定窗口尚未载入");
+        platform::setControlLeft(control.id, clampPlace(left));
+    });
+}
+
+void setTop(ControlRef control, std::int32_t top)
+{
+    onUi([&] {
+        requireLoaded(control, "指定窗口尚未载入");
+        platform::setControlTop(control.id, clampPlace(top));
+    });
+}
+
+void setWidth(ControlRef control, std::int32_t width)
+{
+    onUi([&] {
+        requireLoaded(control, "指定窗口尚未载入");
+        platform::setControlWidth(control.id, clampSize(width));
+    });
+}
+
+void setHeight(ControlRef control, std::int32_t height)
+{
+    onUi([&] {
+        requireLoaded(control, "指定窗口尚未载入");
+        platform::setControlHeight(control.id, clampSize(height));
+    });
+}
+
+void setVisible(ControlRef control, bool visible)
+{
+    onUi([&] {
+        requireLoaded(control, "指定窗口尚未载入");
+        platform::setControlVisible(control.id, visible);
+    });
+}
+
+Text fatalReportText(std::int32_t code, const Text& message)
+{
+    Text report = "运行时出错!\r\n\r\n";
+    if (code != 0)
+        report += "错误代码：" + intToText(code) + "\r\n\r\n";
+    if (!message.empty())
+        report += "错误信息：" + message + "\r\n";
+    return report;
+}
+
+void fatalError(std::int32_t code, const Text& message)
+{
+    // One report per process: a second thread that fails meanwhile waits
+    // for the end that the first one brings.
+    static std::atomic<bool> reporting{false};
+    if (reporting.exchange(true))
+        parkForever();
+    if (holdsGate) { // the box waits for the user; the shut-down must not wait for it
+        holdsGate = false;
+        workerGate.unlock();
+    }
+    clearExitRoutines();
+    platform::showErrorBox("错误", fatalReportText(code, message));
+    platform::endProcess(-1);
+}
+
+const Text& listItem(const std::vector<Text>& list, std::int32_t position)
+{
+    if (position < 1)
+        fatalError(4, "数组成员引用下标必须大于等于1");
+    if (static_cast<std::size_t>(position) > list.size())
+        fatalError(1, "数组成员引用下标超出定义范围");
+    return list[static_cast<std::size_t>(position - 1)];
+}
+
+namespace {
+
+std::atomic<void (*)()> workerRoutine{nullptr};
+
+void workerMain()
+{
+    workerGate.lock();
+    holdsGate = true;
+    workerRoutine.load()();
+    holdsGate = false;
+    workerGate.unlock();
+}
+
+} // namespace
+
+bool startWorker(void (*routine)())
+{
+    // Platform threads start without an argument; every worker of this
+    // program runs the same routine, so it is simply recorded here.
+    workerRoutine.store(routine);
+    return platform::startThread(workerMain);
+}
+
+void pauseFor(std::uint32_t milliseconds)
+{
+    outsideGate([&] { platform::pumpDelay(milliseconds); });
+}
+
+void waitOutsideGate(const std::function<void()>& wait)
+{
+    outsideGate(wait);
+}
+
+void asOneStep(const std::function<void()>& work)
+{
+    onUi([&] { work(); });
+}
+
+void markWindowClosing()
+{
+    windowClosing.store(true);
+}
+
+void holdWorkersForShutdown()
+{
+    windowClosing.store(true);
+    workerGate.lock(); // never let go: the process ends with the gate held
+}
