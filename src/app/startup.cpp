@@ -11,13 +11,18 @@
 
 int startProgram()
 {
+    openMainWindow();
+    platform::runMessageLoop();
+    return 0;
+}
+
+void openMainWindow()
+{
     platform::initialize();
     addExitRoutine(onProgramExit);
     const platform::WindowEvents events{onMainWindowCreated, onControlClicked, markWindowClosing};
     if (!platform::buildMainWindow(events))
         fatalError(0, "未载入欲访问窗口组件所在的窗口");
-    platform::runMessageLoop();
-    return 0;
 }
 
 void onMainWindowCreated()
@@ -40,7 +45,11 @@ void onProgramExit()
 
 void runProcess()
 {
-    const int status = startProgram();
+    endProgram(startProgram());
+}
+
+void endProgram(int status)
+{
     holdWorkersForShutdown();
     runExitRoutines();
     deleteAllLocks();

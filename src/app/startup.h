@@ -5,12 +5,17 @@
 
 // Builds the window and runs its message loop; 0 once the loop has ended.
 int startProgram();
+// The first half of startProgram: the toolkit, the exit routine and the
+// window, built hidden, its creation handler run, then shown.
+void openMainWindow();
 void onMainWindowCreated();
 void onProgramExit();
 
-// The whole process: startProgram, then the exit routine, the deletion of
-// the locks and the end with startProgram's result.
+// The whole process: startProgram, then endProgram with its result.
 [[noreturn]] void runProcess();
+// After the message loop: keeps workers away, runs the exit routine,
+// deletes the locks and ends the process with status.
+[[noreturn]] void endProgram(int status);
 
 // Routes a click on a control to its handler.
 void onControlClicked(ControlId control);

@@ -16,6 +16,8 @@ const Text downloadPageAddress = TAVRELLE_DOWNLOAD_URL;
 
 namespace {
 
+UpdateFetcher fetcher = nullptr;
+
 Text replaceAll(Text text, const Text& from, const Text& to)
 {
     for (auto at = text.find(from); at != Text::npos; at = text.find(from, at + to.size()))
@@ -76,7 +78,7 @@ Text textBetween(const Text& source, const Text& left, const Text& right, std::i
 
 void checkForUpdate()
 {
-    Text page = bytesToText(platform::httpGetFile(updateFileAddress));
+    Text page = bytesToText(fetcher ? fetcher(updateFileAddress) : platform::httpGetFile(updateFileAddress));
     currentVersion = "20200915";
     latestVersion = textBetween(page, "最新版本【", "】", 0, false);
     if (currentVersion != latestVersion) {
@@ -87,6 +89,11 @@ void checkForUpdate()
         setVisible(外形框2, true);
     }
     release(page);
+}
+
+void setUpdateFetcher(UpdateFetcher replacement)
+{
+    fetcher = replacement;
 }
 
 void onDownloadClicked()

@@ -16,4 +16,9 @@ Text textBetween(const Text& source, const Text& left, const Text& right, std::i
                  bool ignoreCase);
 
 extern const Text updateFileAddress;
+
+// For tests: what fetches the update file (the platform's HTTPS client by
+// default).
+using UpdateFetcher = Bytes (*)(const Text& address);
+void setUpdateFetcher(UpdateFetcher fetcher);
 extern const Text downloadPageAddress;

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs every test tier on a fresh Debian 12 machine: installs what is
+# missing, builds, and runs the unit and GUI tests (and, where present, the
+# Windows end-to-end tier under Wine).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+
+windows=""
+[[ -x tests/wine/run.sh ]] && windows="--windows"
+scripts/setup.sh $windows
+
+echo "== Linux build: unit and GUI tests"
+scripts/build.sh "$root/build/test"
+(cd build/test && ctest --output-on-failure -j"$(nproc)" --timeout 600)
+
+for tier in tests/extra/*.sh; do
+  [[ -x "$tier" ]] || continue
+  echo "== $(basename "$tier" .sh)"
+  "$tier"
+done
+
+if [[ -n "$windows" ]]; then
+  echo "== Windows build under Wine"
+  tests/wine/run.sh
+fi
+echo "All test tiers passed."
