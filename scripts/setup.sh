@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config git
           qt6-base-dev libcurl4-openssl-dev libgtest-dev libbenchmark-dev
-          fonts-wqy-microhei xvfb x11-utils xdotool imagemagick openssl python3 ca-certificates)
+          clang libclang-rt-14-dev fonts-wqy-microhei xvfb x11-utils xdotool imagemagick openssl python3 ca-certificates)
 if [[ "${1:-}" == "--windows" ]]; then
   packages+=(g++-mingw-w64-i686 wine wine32:i386)
 fi
