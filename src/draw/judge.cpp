@@ -9,14 +9,6 @@
 
 namespace {
 
-struct Prize {
-    std::int32_t redHits;
-    std::int32_t blueHit;
-    const char* logSuffix;
-    std::int32_t amount;
-    ControlId levelLabel;
-};
-
 // Tested in order; the first row that matches is the prize.
 constexpr std::array<Prize, 10> prizeTable{{
     {6, 1, ",一等桨6+1\r\n", 5000000, 标签1一等},
@@ -31,6 +23,10 @@ constexpr std::array<Prize, 10> prizeTable{{
     {0, 1, ",六等桨0+1\r\n", 5, 标签1六等},
 }};
 
+const Text winningsPrefix = "已中桨";
+
+} // namespace
+
 const Prize* findPrize(std::int32_t reds, std::int32_t blue)
 {
     for (const auto& prize : prizeTable)
@@ -38,10 +34,6 @@ const Prize* findPrize(std::int32_t reds, std::int32_t blue)
             return &prize;
     return nullptr;
 }
-
-const Text winningsPrefix = "已中桨";
-
-} // namespace
 
 Text drawDisplayText(const Text& red1, const Text& red2, const Text& red3, const Text& red4,
                      const Text& red5, const Text& red6, const Text& blue)

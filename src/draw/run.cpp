@@ -39,12 +39,9 @@ void releaseRun(std::uint32_t run)
     });
 }
 
-bool stopRequested(std::uint32_t run)
-{
-    return runState.load() == 2 || stoppedRun.load() == run;
-}
-
 } // namespace
+
+std::atomic<void (*)()> pauseProbe{nullptr};
 
 Text groupRedKey(const Text& t1, const Text& t2, const Text& t3, const Text& t4, const Text& t5,
                  const Text& t6)
@@ -71,21 +68,24 @@ void runDraws()
     const std::uint32_t run = claimRun();
     if (run == 0)
         return;
+    setOwnRun(run);
+    const std::int32_t count = textToInt(readText(编辑框1开奖));
 
     std::unique_lock drawing(drawingRun, std::try_to_lock);
     if (!drawing.owns_lock()) {
         waitOutsideGate([&] { drawing.lock(); });
-        if (stoppedRun.load() == run) { // stopped before its first draw
+        if (stopRequested(run)) { // stopped before its first draw
             releaseRun(run);
             return;
         }
     }
 
-    const std::int32_t count = textToInt(readText(编辑框1开奖));
     for (std::int32_t i = 1; i <= count; ++i) {
         drawOnce();
         if (stopRequested(run))
             break;
+        if (const auto probe = pauseProbe.load())
+            probe();
         pumpDelay(10, 0);
     }
     releaseRun(run);

@@ -3,6 +3,7 @@
 
 #include "text/text.h"
 
+#include <atomic>
 #include <cstdint>
 
 void onDrawClicked();
@@ -16,3 +17,7 @@ bool pumpDelay(std::int32_t amount, std::int32_t unit = 0);
 // closing dot.
 Text groupRedKey(const Text& t1, const Text& t2, const Text& t3, const Text& t4, const Text& t5,
                  const Text& t6);
+
+// For tests only: when set, the drawing worker calls it as each pause
+// begins, so that a test can act at a known point of the run.
+extern std::atomic<void (*)()> pauseProbe;

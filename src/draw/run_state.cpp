@@ -4,11 +4,42 @@
 #include "window/control_model.h"
 
 std::atomic<std::uint32_t> claimedRuns{0};
-std::atomic<std::uint32_t> stoppedRun{0};
+std::atomic<std::uint32_t> stoppedRuns{0};
+
+namespace {
+
+thread_local std::uint32_t ownRun = 0;
+
+void stopUpTo(std::uint32_t run)
+{
+    std::uint32_t stopped = stoppedRuns.load();
+    while (stopped < run && !stoppedRuns.compare_exchange_weak(stopped, run)) {
+    }
+}
+
+} // namespace
+
+void setOwnRun(std::uint32_t run)
+{
+    ownRun = run;
+}
+
+bool stopRequested(std::uint32_t run)
+{
+    return runState.load() == 2 || stoppedRuns.load() >= run;
+}
 
 void onStopClicked()
 {
-    runState.store(2);
-    stoppedRun.store(claimedRuns.load());
-    writeText(按钮1开奖, "开桨");
+    const std::uint32_t own = ownRun;
+    // One step with the claims, so the run meant is the one on the caption.
+    asOneStep([own] {
+        const std::uint32_t latest = claimedRuns.load();
+        const std::uint32_t meant = own != 0 ? own : latest;
+        stopUpTo(meant);
+        if (meant != latest)
+            return; // a newer run owns the caption and the flag
+        runState.store(2);
+        writeText(按钮1开奖, "开桨");
+    });
 }

@@ -7,8 +7,18 @@
 // Handler of the stop button; a first prize calls it on the worker too.
 void onStopClicked();
 
-// Counts the runs that claimed the draw button and the run that a stop was
-// last meant for, so that a stop ends the run it was pressed for even when
-// a new click has set runState back to 1 before that run saw the stop.
+// Runs are numbered in the order they claim the draw button; claimedRuns is
+// the number of the latest. A stop is meant for one run: the latest one
+// when the button is pressed, the worker's own run when a first prize
+// stops it. stoppedRuns is the highest run a stop was meant for; every run
+// up to it ends after its current draw. So a click right after a stop
+// cannot revive the stopped run, and a stopped run's late first prize
+// cannot end the run claimed after it.
 extern std::atomic<std::uint32_t> claimedRuns;
-extern std::atomic<std::uint32_t> stoppedRun;
+extern std::atomic<std::uint32_t> stoppedRuns;
+
+// The run that the calling worker draws (0 on any other thread).
+void setOwnRun(std::uint32_t run);
+
+// Whether the given run has been asked to stop.
+bool stopRequested(std::uint32_t run);
