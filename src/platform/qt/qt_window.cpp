@@ -5,17 +5,20 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFontInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTextCursor>
+#include <QTextLayout>
 
 #include <array>
 
@@ -61,9 +64,22 @@ protected:
         event->accept();
     }
 
+    // A window manager frames the window after it is shown and may change
+    // the frame later (theme, title font): the client area follows so that
+    // the outer size stays what the program asked for.
     void showEvent(QShowEvent* event) override
     {
         QWidget::showEvent(event);
+        applyOuterSize();
+    }
+    void moveEvent(QMoveEvent* event) override
+    {
+        QWidget::moveEvent(event);
+        applyOuterSize();
+    }
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QWidget::resizeEvent(event);
         applyOuterSize();
     }
 
@@ -122,24 +138,93 @@ void paintWhite(QWidget* widget)
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, Qt::white);
     palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(widget->backgroundRole(), Qt::white); // Button for a tick box
     palette.setColor(QPalette::WindowText, Qt::black);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
 
-// A single-line box is never shorter than one line of its font.
+// The thickness of a sunken 3-D edge on the desktop the program was drawn
+// for; a single-line box leaves room for two of them around its line.
+constexpr int EdgeThickness = 2;
+
+// A single-line box is never shorter than one line of its font: the height
+// of a Chinese character (the font's pixel height) and two edges.
 int editHeight(const ControlSpec& spec, const QFont& font, int height)
 {
     if (spec.multiLine)
         return height;
-    return qMax(height, QFontMetrics(font).height() + 2);
+    const int character = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    return qMax(height, character + 2 * EdgeThickness);
 }
+
+// What a box has selected shows only while it has the focus.
+void hideSelectionWithoutFocus(QPalette& palette, const QColor& text)
+{
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, Qt::white);
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText, text);
+}
+
+// A group box drawn as a plain frame on white: the caption sits on the top
+// line at the left, and the inside stays white.
+class GroupBox : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const QFontMetrics metrics = fontMetrics();
+        const int line = metrics.height() / 2;
+        painter.setPen(QColor(0xA0, 0xA0, 0xA0));
+        painter.drawRect(0, line, width() - 1, height() - line - 1);
+        if (title().isEmpty())
+            return;
+        const QRect caption(8, 0, metrics.horizontalAdvance(title()) + 4, metrics.height());
+        painter.fillRect(caption, palette().color(QPalette::Window));
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(caption, Qt::AlignCenter, title());
+    }
+};
+
+// A wrapping label: breaks its caption at word and line breaks, from the
+// top, one line per character height of its font, as the desktop the
+// program was drawn for spaces them (the prize rules fill their label).
+class WrappingLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        const int advance = font().pixelSize() > 0 ? font().pixelSize() : fontMetrics().height();
+        qreal top = 0;
+        for (const QString& paragraph : text().split(QLatin1Char('\n'))) {
+            QTextLayout layout(paragraph, font());
+            QTextOption option;
+            option.setWrapMode(QTextOption::WordWrap);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(width());
+                line.setPosition(QPointF(0, top));
+                top += advance;
+            }
+            layout.endLayout();
+            layout.draw(&painter, QPointF(0, 0));
+        }
+    }
+};
 
 QWidget* makeEditBox(const ControlSpec& spec, QWidget* parent, const QFont& font)
 {
     QPalette palette;
     palette.setColor(QPalette::Text, QColor(QRgb(spec.color)));
     palette.setColor(QPalette::Base, Qt::white);
+    hideSelectionWithoutFocus(palette, QColor(QRgb(spec.color)));
     if (spec.multiLine) {
         auto* box = new QPlainTextEdit(parent);
         box->setReadOnly(spec.readOnly);
@@ -171,7 +256,8 @@ QWidget* makeControl(const ControlSpec& spec, QWidget* parent, const QFont& font
         return makeEditBox(spec, parent, font);
     case ControlKind::Label:
     case ControlKind::TransparentLabel: {
-        auto* label = new QLabel(toDisplayLines(spec.text), parent);
+        auto* label = spec.wraps ? new WrappingLabel(toDisplayLines(spec.text), parent)
+                                 : new QLabel(toDisplayLines(spec.text), parent);
         label->setTextFormat(Qt::PlainText);
         label->setWordWrap(spec.wraps);
         label->setAlignment(spec.wraps ? (Qt::AlignLeft | Qt::AlignTop) : (Qt::AlignLeft | Qt::AlignVCenter));
@@ -187,7 +273,7 @@ QWidget* makeControl(const ControlSpec& spec, QWidget* parent, const QFont& font
         return box;
     }
     case ControlKind::GroupBox: {
-        auto* box = new QGroupBox(toQString(spec.text), parent);
+        auto* box = new GroupBox(toQString(spec.text), parent);
         paintWhite(box);
         return box;
     }
