@@ -58,10 +58,11 @@ constexpr std::uint32_t seedOf3_7_12_20_25_31_9 = 10993433u;
 // (makeTicket adds seedCounter to the tick; the source takes it off again),
 // so every draw shows the same known ticket. When call number `holdAt`
 // comes, the calling thread waits (with the worker gate let go, so other
-// workers and clicks go on) until release(), then uses `seedAfterHold`.
+// workers and clicks go on) until release(), and that one ticket comes from
+// `heldSeed`.
 struct Ticks {
     std::atomic<std::uint32_t> seed{1};
-    std::atomic<std::uint32_t> seedAfterHold{1};
+    std::atomic<std::uint32_t> heldSeed{1};
     std::atomic<int> calls{0};
     std::atomic<int> holdAt{0};
     std::atomic<bool> held{false};
@@ -85,8 +86,7 @@ inline std::uint32_t testTick()
     if (call == ticks.holdAt.load()) {
         ticks.held.store(true);
         waitOutsideGate([] { waitForFlag(ticks.released); });
-        seed = ticks.seedAfterHold.load();
-        ticks.seed.store(seed);
+        seed = ticks.heldSeed.load();
     }
     return seed - seedCounter; // called inside makeTicket, under drawLock
 }
@@ -95,7 +95,7 @@ inline std::uint32_t testTick()
 inline void fixTickets(std::uint32_t seed)
 {
     ticks.seed.store(seed);
-    ticks.seedAfterHold.store(seed);
+    ticks.heldSeed.store(seed);
     ticks.holdAt.store(0);
     ticks.held.store(false);
     ticks.released.store(false);
@@ -104,12 +104,12 @@ inline void fixTickets(std::uint32_t seed)
 }
 
 // The draw that makes the nth ticket from now waits at its start until
-// release(); from then on tickets come from seedAfter.
-inline void holdTicket(int nth, std::uint32_t seedAfter)
+// release(), and its ticket comes from heldSeed.
+inline void holdTicket(int nth, std::uint32_t heldSeed)
 {
     ticks.held.store(false);
     ticks.released.store(false);
-    ticks.seedAfterHold.store(seedAfter);
+    ticks.heldSeed.store(heldSeed);
     ticks.holdAt.store(ticks.calls.load() + nth);
 }
 
