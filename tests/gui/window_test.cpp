@@ -325,6 +325,8 @@ private slots:
                 QCOMPARE(line->alignment() & Qt::AlignHorizontal_Mask,
                          row.align == A::Center ? Qt::AlignHCenter : Qt::AlignLeft);
                 QCOMPARE(line->isReadOnly(), row.readOnly);
+                // Whatever it has selected shows only while it has the focus.
+                QCOMPARE(line->palette().color(QPalette::Inactive, QPalette::Highlight), QColor(Qt::white));
                 QCOMPARE(toQString(readText(id)), line->text());
             } else if (auto* log = qobject_cast<QPlainTextEdit*>(widget)) {
                 QCOMPARE(log->palette().color(QPalette::Text), QColor(Qt::black));
@@ -425,6 +427,33 @@ private slots:
         setVisible(外形框2, false);
         QVERIFY(!harness::widget(按钮6)->isVisible());
         QVERIFY(topmostAt(window, inPanel) == harness::widget(编辑框1输出));
+    }
+
+    void tabOrderFollowsTheTable()
+    {
+        std::vector<QWidget*> expected;
+        for (int i = 1; i < ControlCount; ++i) {
+            const ControlKind kind = controlSpec(static_cast<ControlId>(i)).kind;
+            if (kind == K::EditBox || kind == K::TickBox || kind == K::PushButton)
+                expected.push_back(harness::widget(static_cast<ControlId>(i)));
+        }
+        QCOMPARE(int(expected.size()), 53); // 44 edit boxes, 5 tick boxes, 4 buttons
+        std::vector<QWidget*> chain{expected.front()};
+        for (QWidget* next = expected.front()->nextInFocusChain(); next != expected.front();
+             next = next->nextInFocusChain()) {
+            if (next->focusPolicy() & Qt::TabFocus)
+                chain.push_back(next);
+            QVERIFY(chain.size() <= expected.size());
+        }
+        QVERIFY(chain == expected);
+    }
+
+    void editBoxesHaveNoLengthLimit()
+    {
+        const Text longText(100000, '7');
+        writeText(编辑框1开奖, longText);
+        QCOMPARE(readText(编辑框1开奖).size(), longText.size());
+        writeText(编辑框1开奖, "100");
     }
 
     void tagOneIsTheFirstNumberBoxNotTheCountBox()

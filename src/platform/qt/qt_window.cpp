@@ -21,6 +21,7 @@
 #include <QTextLayout>
 
 #include <array>
+#include <limits>
 
 namespace {
 
@@ -238,6 +239,7 @@ QWidget* makeEditBox(const ControlSpec& spec, QWidget* parent, const QFont& font
         return box;
     }
     auto* box = new QLineEdit(parent);
+    box->setMaxLength(std::numeric_limits<int>::max()); // no length limit
     box->setReadOnly(spec.readOnly);
     box->setAlignment((spec.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
     box->setPalette(palette);
