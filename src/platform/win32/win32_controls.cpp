@@ -1,0 +1,236 @@
+// The controls of the main window, one table row at a time: the Win32
+// class and styles of each kind, its font and its colours.
+#include "platform/win32/win32_text.h"
+#include "platform/win32/win32_window.h"
+
+#include <commctrl.h>
+
+#include <map>
+
+namespace {
+
+constexpr const wchar_t* PanelClass = L"TavrellePanel";
+
+WNDPROC groupBoxProc = nullptr; // the system's BUTTON procedure
+
+COLORREF colorOf(std::uint32_t rgb)
+{
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+HBRUSH whiteBrush()
+{
+    return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+}
+
+// Containers hand what their children report on to the main window, so a
+// click inside a group box or the panel reaches the program's handler and
+// the children get their colours.
+bool forwardedToMain(UINT message)
+{
+    switch (message) {
+    case WM_COMMAND:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT CALLBACK groupBoxSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (forwardedToMain(message) && win32::mainWindow())
+        return SendMessageW(win32::mainWindow(), message, wParam, lParam);
+    if (message == WM_NCHITTEST)
+        return HTTRANSPARENT; // a press on the frame drags the window
+    return CallWindowProcW(groupBoxProc, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK panelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (forwardedToMain(message) && win32::mainWindow())
+        return SendMessageW(win32::mainWindow(), message, wParam, lParam);
+    if (message == WM_NCHITTEST)
+        return HTTRANSPARENT;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+struct ClassAndStyle {
+    const wchar_t* className;
+    DWORD style;
+    DWORD extendedStyle;
+};
+
+ClassAndStyle classAndStyle(const ControlSpec& spec)
+{
+    switch (spec.kind) {
+    case ControlKind::EditBox:
+        if (spec.multiLine)
+            return {WC_EDITW,
+                    WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_LEFT |
+                        (spec.readOnly ? ES_READONLY : 0u),
+                    0};
+        return {WC_EDITW,
+                WS_BORDER | ES_AUTOHSCROLL | (spec.align == Align::Center ? ES_CENTER : ES_LEFT) |
+                    (spec.readOnly ? ES_READONLY : 0u),
+                0};
+    case ControlKind::Label:
+    case ControlKind::TransparentLabel:
+        // One line centred vertically, or the wrapping label from the top.
+        return {WC_STATICW, SS_LEFT | SS_NOPREFIX | (spec.wraps ? 0u : SS_CENTERIMAGE), 0};
+    case ControlKind::TickBox:
+        return {WC_BUTTONW, BS_AUTOCHECKBOX, 0};
+    case ControlKind::GroupBox:
+        return {WC_BUTTONW, BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
+    case ControlKind::Panel:
+        return {PanelClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
+    case ControlKind::PushButton:
+        return {WC_BUTTONW, BS_PUSHBUTTON, 0};
+    case ControlKind::Window:
+        break;
+    }
+    return {WC_STATICW, 0, 0};
+}
+
+} // namespace
+
+namespace win32 {
+
+bool registerPanelClass()
+{
+    WNDCLASSEXW panel{};
+    panel.cbSize = sizeof panel;
+    panel.lpfnWndProc = panelProc;
+    panel.hInstance = instance();
+    panel.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    panel.hbrBackground = whiteBrush(); // white inside, and so is the outline
+    panel.lpszClassName = PanelClass;
+    return RegisterClassExW(&panel) != 0;
+}
+
+HFONT fontFor(const ControlSpec& spec)
+{
+    static std::map<int, HFONT> fonts;
+    const auto known = fonts.find(spec.fontPixels);
+    if (known != fonts.end())
+        return known->second;
+
+    LOGFONTW look{};
+    if (spec.fontPixels > 0) {
+        look.lfHeight = -spec.fontPixels; // a character height, not a cell height
+    } else {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        look.lfHeight = SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)
+                            ? metrics.lfMessageFont.lfHeight
+                            : -12;
+    }
+    look.lfWeight = FW_NORMAL;
+    look.lfCharSet = GB2312_CHARSET; // no face name: the system's Chinese typeface
+    look.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    look.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    look.lfQuality = DEFAULT_QUALITY;
+    look.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    HFONT font = CreateFontIndirectW(&look);
+    if (font == nullptr)
+        font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    fonts.emplace(spec.fontPixels, font);
+    return font;
+}
+
+int editBoxHeight(HWND box, const ControlSpec& spec, int height)
+{
+    if (spec.kind != ControlKind::EditBox || spec.multiLine)
+        return height;
+    HDC dc = GetDC(box);
+    if (dc == nullptr)
+        return height;
+    const HGDIOBJ old = SelectObject(dc, fontFor(spec));
+    TEXTMETRICW metrics{};
+    const bool measured = GetTextMetricsW(dc, &metrics) != 0;
+    SelectObject(dc, old);
+    ReleaseDC(box, dc);
+    if (!measured)
+        return height;
+    const int least = metrics.tmHeight + 2 * GetSystemMetrics(SM_CYEDGE);
+    return height < least ? least : height;
+}
+
+HWND createControl(const ControlSpec& spec, HWND parent)
+{
+    const ClassAndStyle how = classAndStyle(spec);
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | how.style;
+    if (spec.visible)
+        style |= WS_VISIBLE;
+    if (spec.isTabStop())
+        style |= WS_TABSTOP;
+    const std::wstring text = toWide(spec.text);
+    HWND control = CreateWindowExW(how.extendedStyle, how.className, text.c_str(), style, spec.left, spec.top,
+                                   spec.width, spec.height, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdBase + spec.id)),
+                                   instance(), nullptr);
+    if (control == nullptr)
+        return nullptr;
+
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(spec)), FALSE);
+    switch (spec.kind) {
+    case ControlKind::EditBox:
+        SendMessageW(control, EM_SETLIMITTEXT, 0, 0); // no length limit
+        if (!spec.multiLine)
+            SetWindowPos(control, nullptr, 0, 0, spec.width, editBoxHeight(control, spec, spec.height),
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        break;
+    case ControlKind::TickBox:
+        SendMessageW(control, BM_SETCHECK, spec.ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+        break;
+    case ControlKind::GroupBox: {
+        const auto previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(groupBoxSubclass)));
+        if (groupBoxProc == nullptr)
+            groupBoxProc = previous;
+        break;
+    }
+    default:
+        break;
+    }
+    return control;
+}
+
+HBRUSH controlColors(HWND control, HDC dc)
+{
+    const int id = controlOf(control);
+    if (id <= WindowSelf)
+        return nullptr;
+    const ControlSpec& spec = controlSpec(static_cast<ControlId>(id));
+    switch (spec.kind) {
+    case ControlKind::TransparentLabel:
+        SetTextColor(dc, colorOf(spec.color));
+        SetBkMode(dc, TRANSPARENT);
+        return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    case ControlKind::EditBox: // read-only boxes ask with WM_CTLCOLORSTATIC
+    case ControlKind::Label:
+    case ControlKind::TickBox:
+    case ControlKind::GroupBox:
+    case ControlKind::Panel:
+        SetTextColor(dc, colorOf(spec.color));
+        SetBkColor(dc, RGB(255, 255, 255));
+        return whiteBrush();
+    case ControlKind::PushButton:
+    case ControlKind::Window:
+        break;
+    }
+    return nullptr;
+}
+
+void repaintBeneath(HWND label)
+{
+    HWND parent = GetParent(label);
+    RECT area{};
+    GetWindowRect(label, &area);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
+    RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+} // namespace win32

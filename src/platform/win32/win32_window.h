@@ -1,0 +1,38 @@
+// What the pieces of the Win32 backend share about the main window.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <windows.h>
+
+namespace win32 {
+
+// Child window identifiers are the control's order in the table plus this,
+// clear of IDOK and IDCANCEL, which dialog navigation sends.
+constexpr int ControlIdBase = 1000;
+
+HINSTANCE instance();
+HWND mainWindow();
+// The control's window, or null (WindowSelf gives the main window).
+HWND controlWindow(ControlId id);
+// The table identity of one of our child windows, or -1.
+int controlOf(HWND window);
+
+// Builds one control from its table row as a child of parent (controls.cpp).
+HWND createControl(const ControlSpec& spec, HWND parent);
+// The font of a table row; fonts live as long as the process.
+HFONT fontFor(const ControlSpec& spec);
+// A single-line edit box is at least one line of its font tall.
+int editBoxHeight(HWND box, const ControlSpec& spec, int height);
+// Answers WM_CTLCOLOR* for one of our controls; null when it is not ours.
+HBRUSH controlColors(HWND control, HDC dc);
+// Redraws what lies beneath a transparent label before it draws itself.
+void repaintBeneath(HWND label);
+// Registers the panel's window class; false when that fails.
+bool registerPanelClass();
+
+// The user-interface thread's message-only window (process.cpp).
+bool createDispatchWindow();
+void setDispatching(bool dispatching);
+
+} // namespace win32
