@@ -44,7 +44,8 @@ void openMainWindow(const Text& updateFile)
     servedFile = updateFile;
     setUpdateFetcher(serveFile);
     ::openMainWindow();
-    QTest::qWaitForWindowExposed(qtwindow::mainWindow());
+    if (!QTest::qWaitForWindowExposed(qtwindow::mainWindow()))
+        std::fprintf(stderr, "the main window was not exposed in time\n");
 }
 
 QWidget* widget(ControlId id)
