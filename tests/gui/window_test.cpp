@@ -186,8 +186,8 @@ QRect placeOf(ControlId id)
 }
 
 // Every point where two visible controls of one container overlap shows the
-// one earlier in the table.
-void checkStackingIn(ControlId container)
+// one earlier in the table. Counts the overlaps it looked at.
+void checkStackingIn(ControlId container, int* overlaps = nullptr)
 {
     std::vector<ControlId> children;
     for (int i = 1; i < ControlCount; ++i) {
@@ -200,6 +200,8 @@ void checkStackingIn(ControlId container)
             const QRect overlap = placeOf(children[a]).intersected(placeOf(children[b]));
             if (overlap.isEmpty())
                 continue;
+            if (overlaps)
+                ++*overlaps;
             const QPoint point = overlap.center();
             ControlId expected = ControlCount;
             for (const ControlId id : children)
@@ -401,10 +403,28 @@ private slots:
     {
         // Among the window's controls, inside both group boxes and, once
         // shown, over the panel's area.
-        checkStackingIn(WindowSelf);
+        int overlaps = 0;
+        checkStackingIn(WindowSelf, &overlaps);
+        QVERIFY(overlaps >= 7); // level labels over 标签3, 分组框1 over a transparent label, ...
         checkStackingIn(分组框1);
         checkStackingIn(分组框2);
         QWidget* window = harness::widget(WindowSelf);
+
+        // Inside 分组框1 nothing overlaps as the table places it: moved
+        // there, the hint label lies over group 1's blue box and tick box,
+        // and group 2's first box over group 1's, made after it.
+        QWidget* group = harness::widget(分组框1);
+        setTop(标签1, 30);
+        setTop(编辑框1预选1, 70);
+        int inGroup = 0;
+        checkStackingIn(分组框1, &inGroup);
+        QVERIFY(inGroup >= 3);
+        QVERIFY(topmostAt(group, QPoint(392, 50)) == harness::widget(标签1));
+        QVERIFY(topmostAt(group, QPoint(430, 50)) == harness::widget(标签1));
+        QVERIFY(topmostAt(group, QPoint(20, 100)) == harness::widget(编辑框2预选1));
+        setTop(标签1, 10);
+        setTop(编辑框1预选1, 42);
+        QCOMPARE(harness::widget(编辑框1预选1)->y(), 42);
         const QPoint inPanel = placeOf(外形框2).topLeft() + QPoint(20, 20);
         QVERIFY(topmostAt(window, inPanel) == harness::widget(编辑框1输出));
         setVisible(外形框2, true);
