@@ -30,11 +30,19 @@ char foldAscii(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// A two-byte character is compared whole and exactly: its second byte may
+// fall in the ASCII letter range, but it is no letter.
 bool matchesAt(const Text& source, std::size_t at, const Text& sought, bool ignoreCase)
 {
     for (std::size_t i = 0; i < sought.size(); ++i) {
         const char a = source[at + i];
         const char b = sought[i];
+        if (static_cast<unsigned char>(b) >= 0x80) {
+            if (a != b || (i + 1 < sought.size() && source[at + i + 1] != sought[i + 1]))
+                return false;
+            ++i;
+            continue;
+        }
         if (ignoreCase ? foldAscii(a) != foldAscii(b) : a != b)
             return false;
     }
@@ -76,11 +84,18 @@ Text textBetween(const Text& source, const Text& left, const Text& right, std::i
     return source.substr(j, k - j);
 }
 
+Text versionInUpdateFile(const Text& page)
+{
+    return textBetween(page, "最新版本【", "】", 0, false);
+}
+
 void checkForUpdate()
 {
     Text page = bytesToText(fetcher ? fetcher(updateFileAddress) : platform::httpGetFile(updateFileAddress));
+    // No order between versions: anything but the built-in one, the empty
+    // text of a failed fetch included, sends the user to the download page.
     currentVersion = "20200915";
-    latestVersion = textBetween(page, "最新版本【", "】", 0, false);
+    latestVersion = versionInUpdateFile(page);
     if (currentVersion != latestVersion) {
         setLeft(外形框2, 0);
         setTop(外形框2, 0);

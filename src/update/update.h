@@ -5,20 +5,29 @@
 
 #include <cstdint>
 
+// Fetches the update file and, unless it names the built-in version, shrinks
+// the window to the download panel. Once, before the window is first shown.
 void checkForUpdate();
+// The download button: asks the desktop to open the download page.
 void onDownloadClicked();
 
 // The part of source between the first left marker at or after the 1-based
-// byte start and the first right marker after it, or the empty text.
-// "#引号" in a marker stands for a double quote. Matches are tried only where
-// a character begins; ignoreCase folds ASCII letters only.
+// byte start (below 1: the first byte) and the first right marker after it,
+// or the empty text. "#引号" in a marker stands for a double quote. Matches
+// are tried only where a character begins (a byte of 0x80 or above opens a
+// two-byte character); ignoreCase folds the ASCII letters only.
 Text textBetween(const Text& source, const Text& left, const Text& right, std::int32_t start,
                  bool ignoreCase);
 
+// The version an update file's text names: what stands between "最新版本【"
+// and the next "】", or the empty text.
+Text versionInUpdateFile(const Text& page);
+
+// Build settings (TAVRELLE_UPDATE_URL, TAVRELLE_DOWNLOAD_URL).
 extern const Text updateFileAddress;
+extern const Text downloadPageAddress;
 
 // For tests: what fetches the update file (the platform's HTTPS client by
-// default).
+// default, or when set back to nullptr).
 using UpdateFetcher = Bytes (*)(const Text& address);
 void setUpdateFetcher(UpdateFetcher fetcher);
-extern const Text downloadPageAddress;

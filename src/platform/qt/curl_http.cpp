@@ -9,8 +9,9 @@
 
 namespace {
 
-// Start-up waits for the fetch: it must end in bounded time and memory
-// whatever the host does.
+// Start-up waits for the fetch, so it must end in bounded time and memory
+// whatever the host does: hang in the name lookup, never answer, trickle a
+// byte at a time or send without end.
 constexpr long WholeFetchMs = 15000;
 constexpr long ConnectMs = 10000;
 constexpr std::size_t MaxBody = 1 << 20;
@@ -42,25 +43,39 @@ Bytes httpGetFile(const Text& address)
         return body;
 
     curl_slist* headers = curl_slist_append(nullptr, "Accept: */*");
-    curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
-    curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L);
-    curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)");
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (*TAVRELLE_UPDATE_CA != '\0')
-        curl_easy_setopt(curl, CURLOPT_CAINFO, TAVRELLE_UPDATE_CA);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, ConnectMs);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, WholeFetchMs);
-    curl_easy_setopt(curl, CURLOPT_QUICK_EXIT, 1L); // a hung name lookup is not waited for
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, keepBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    // Always the server's copy, never one kept on the way.
+    headers = curl_slist_append(headers, "Pragma: no-cache");
+    headers = curl_slist_append(headers, "Cache-Control: no-cache");
+    if (curl_easy_setopt(curl, CURLOPT_URL, address.c_str()) == CURLE_OK) {
+        curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L); // the path goes out exactly as written
+        curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+        curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
+        curl_easy_setopt(curl, CURLOPT_USERAGENT, "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)");
+        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+        // A storage host may send the client on to another address of its
+        // own; never from HTTPS down to plain HTTP.
+        curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+        curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+        // The program has no settings: proxy variables in the environment
+        // are not read either.
+        curl_easy_setopt(curl, CURLOPT_PROXY, "");
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+        if (*TAVRELLE_UPDATE_CA != '\0')
+            curl_easy_setopt(curl, CURLOPT_CAINFO, TAVRELLE_UPDATE_CA);
+        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, ConnectMs);
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, WholeFetchMs);
+        // The whole-transfer limit also cuts a hung name lookup short, but
+        // the lookup thread would still be joined on clean-up: leave it.
+        curl_easy_setopt(curl, CURLOPT_QUICK_EXIT, 1L);
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, keepBody);
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
 
-    curl_easy_perform(curl); // whatever it ends with, the bytes so far count
+        curl_easy_perform(curl); // however it ends, the bytes so far count
+    }
 
     curl_easy_cleanup(curl);
     curl_slist_free_all(headers);

@@ -1,0 +1,107 @@
+#include "test_host.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace testhost {
+
+QString certificate(const QString& name)
+{
+    return QStringLiteral(TAVRELLE_TEST_CERTS "/") + name;
+}
+
+QString shippedUpdateFile()
+{
+    return QStringLiteral(TAVRELLE_TEST_UPDATE_FILE);
+}
+
+QString writeFile(const QByteArray& bytes)
+{
+    static QTemporaryDir dir;
+    static int count = 0;
+    const QString path = dir.filePath(QStringLiteral("file%1").arg(++count));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+Host::~Host()
+{
+    if (process_.state() != QProcess::NotRunning) {
+        process_.kill();
+        process_.waitForFinished(10000);
+    }
+}
+
+bool Host::start(const QString& mode, const QStringList& arguments, const QString& cert, int port)
+{
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.start(QStringLiteral("python3"),
+                   QStringList{QStringLiteral(TAVRELLE_TEST_SERVER), QStringLiteral("--port"),
+                               QString::number(port), QStringLiteral("--cert"), certificate(cert + ".pem"),
+                               QStringLiteral("--key"), certificate(cert + ".key"), QStringLiteral("--mode"), mode,
+                               QStringLiteral("--record"), dir_.filePath(QStringLiteral("request"))}
+                       + arguments);
+    QDeadlineTimer deadline(60000);
+    QByteArray line;
+    while (!line.endsWith('\n')) {
+        if (deadline.hasExpired() || !process_.waitForReadyRead(int(deadline.remainingTime())))
+            return false;
+        line += process_.readLine();
+    }
+    if (!line.startsWith("port "))
+        return false;
+    port_ = line.mid(5).trimmed().toInt();
+    return port_ > 0;
+}
+
+QByteArray Host::address(const QByteArray& path) const
+{
+    return "https://127.0.0.1:" + QByteArray::number(port_) + path;
+}
+
+QByteArray Host::request() const
+{
+    QFile file(dir_.filePath(QStringLiteral("request")));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+qint64 Host::bodyBytesTaken() const
+{
+    QFile file(dir_.filePath(QStringLiteral("request.sent")));
+    QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired()) {
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray line = file.readAll();
+            if (line.endsWith('\n'))
+                return line.trimmed().toLongLong();
+            file.close();
+        }
+        QThread::msleep(50);
+    }
+    return -1;
+}
+
+int closedPort()
+{
+    // A port the system just handed out and took back: nothing listens there.
+    const int sock = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof where;
+    if (sock < 0 || bind(sock, reinterpret_cast<sockaddr*>(&where), length) != 0
+        || getsockname(sock, reinterpret_cast<sockaddr*>(&where), &length) != 0)
+        qFatal("no free port");
+    close(sock);
+    return ntohs(where.sin_port);
+}
+
+} // namespace testhost
