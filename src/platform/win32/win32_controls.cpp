@@ -33,6 +33,7 @@ bool forwardedToMain(UINT message)
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
+    case WM_DRAWITEM:
         return true;
     default:
         return false;
@@ -78,8 +79,9 @@ ClassAndStyle classAndStyle(const ControlSpec& spec)
                 0};
     case ControlKind::Label:
     case ControlKind::TransparentLabel:
-        // One line centred vertically, or the wrapping label from the top.
-        return {WC_STATICW, SS_LEFT | SS_NOPREFIX | (spec.wraps ? 0u : SS_CENTERIMAGE), 0};
+        // One line centred vertically, or the wrapping label from the top,
+        // which draws itself (drawWrappingLabel).
+        return {WC_STATICW, SS_NOPREFIX | (spec.wraps ? SS_OWNERDRAW : SS_LEFT | SS_CENTERIMAGE), 0};
     case ControlKind::TickBox:
         return {WC_BUTTONW, BS_AUTOCHECKBOX, 0};
     case ControlKind::GroupBox:
@@ -133,6 +135,7 @@ HFONT fontFor(const ControlSpec& spec)
     look.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     look.lfQuality = DEFAULT_QUALITY;
     look.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    lstrcpynW(look.lfFaceName, L"SimSun", LF_FACESIZE);
     HFONT font = CreateFontIndirectW(&look);
     if (font == nullptr)
         font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -222,6 +225,85 @@ HBRUSH controlColors(HWND control, HDC dc)
         break;
     }
     return nullptr;
+}
+
+namespace {
+
+bool isWide(wchar_t c)
+{
+    return c >= 0x2E80; // CJK and full-width forms: a line may break beside any of them
+}
+
+// Where the line that starts at text[0] ends (at least one character): all
+// that fits the width, else the last break that fits.
+int lineLength(HDC dc, const wchar_t* text, int length, int width)
+{
+    int fit = 0;
+    SIZE size{};
+    if (!GetTextExtentExPointW(dc, text, length, width, &fit, nullptr, &size) || fit >= length)
+        return length;
+    if (fit < 1)
+        return 1;
+    for (int end = fit; end > 0; --end) {
+        if (text[end] == L' ' || text[end - 1] == L' ' || isWide(text[end]) || isWide(text[end - 1]))
+            return end;
+    }
+    return fit;
+}
+
+} // namespace
+
+bool drawWrappingLabel(const DRAWITEMSTRUCT& item)
+{
+    const int id = controlOf(item.hwndItem);
+    if (id <= WindowSelf || !controlSpec(static_cast<ControlId>(id)).wraps)
+        return false;
+    const ControlSpec& spec = controlSpec(static_cast<ControlId>(id));
+    HDC dc = item.hDC;
+    RECT area = item.rcItem;
+    FillRect(dc, &area, whiteBrush());
+    const HGDIOBJ oldFont = SelectObject(dc, fontFor(spec));
+    SetTextColor(dc, colorOf(spec.color));
+    SetBkMode(dc, TRANSPARENT);
+
+    // Lines follow each other at the character height: with the usual
+    // Chinese typeface that is the cell height, and a typeface with more
+    // leading (as Wine's substitutes have) still fits the same lines.
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    const int pitch = metrics.tmHeight - metrics.tmInternalLeading > 0 ? metrics.tmHeight - metrics.tmInternalLeading
+                                                                        : metrics.tmHeight;
+    const int width = area.right - area.left;
+
+    const int length = GetWindowTextLengthW(item.hwndItem);
+    std::wstring caption(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    caption.resize(static_cast<std::size_t>(GetWindowTextW(item.hwndItem, caption.data(), length + 1)));
+
+    int top = area.top;
+    std::size_t start = 0;
+    while (start <= caption.size() && top < area.bottom) {
+        std::size_t end = caption.find(L"\r\n", start);
+        if (end == std::wstring::npos)
+            end = caption.size();
+        const wchar_t* line = caption.data() + start;
+        int rest = static_cast<int>(end - start);
+        if (rest == 0)
+            top += pitch; // an empty line
+        while (rest > 0 && top < area.bottom) {
+            const int shown = lineLength(dc, line, rest, width);
+            TextOutW(dc, area.left, top, line, shown);
+            top += pitch;
+            line += shown;
+            rest -= shown;
+            while (rest > 0 && *line == L' ') { // a break eats its spaces
+                ++line;
+                --rest;
+            }
+        }
+        start = end + 2;
+    }
+    SelectObject(dc, oldFont);
+    return true;
 }
 
 void repaintBeneath(HWND label)

@@ -45,6 +45,10 @@ LRESULT CALLBACK mainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         if (HBRUSH brush = win32::controlColors(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)))
             return reinterpret_cast<LRESULT>(brush);
         break;
+    case WM_DRAWITEM:
+        if (lParam != 0 && win32::drawWrappingLabel(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+            return TRUE;
+        break;
     case WM_NCHITTEST: {
         // The bare background drags the window like its title bar; labels,
         // group boxes and the panel let the press through to here.
@@ -232,6 +236,8 @@ void setControlText(ControlId id, const Text& text)
     SetWindowTextW(control, toWide(text).c_str());
     if (controlSpec(id).kind == ControlKind::TransparentLabel)
         win32::repaintBeneath(control);
+    else if (controlSpec(id).wraps)
+        InvalidateRect(control, nullptr, TRUE);
 }
 
 bool controlTicked(ControlId id)

@@ -26,6 +26,8 @@ HFONT fontFor(const ControlSpec& spec);
 int editBoxHeight(HWND box, const ControlSpec& spec, int height);
 // Answers WM_CTLCOLOR* for one of our controls; null when it is not ours.
 HBRUSH controlColors(HWND control, HDC dc);
+// Answers WM_DRAWITEM for the wrapping label; false for anything else.
+bool drawWrappingLabel(const DRAWITEMSTRUCT& item);
 // Redraws what lies beneath a transparent label before it draws itself.
 void repaintBeneath(HWND label);
 // Registers the panel's window class; false when that fails.

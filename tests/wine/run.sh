@@ -1,0 +1,176 @@
+#!/usr/bin/env bash
+# End-to-end tests of the Windows program under Wine and Xvfb.
+#
+# Builds dist/tavrelle.exe, a copy of it whose update address is a loopback
+# TLS host (tests/wine/update files served by scripts/update_host.py with a
+# test authority that the Wine prefix trusts), and tests/wine/driver.exe,
+# which drives the window from outside. Then, on a display of its own:
+#   1. current update file: every control against the table, the fill
+#      button and tick boxes, a run of 5, stop, a timed run of 100; closing
+#      ends with exit code 0; a screenshot of the window;
+#   2. stale update file: the 400 x 240 window with the download panel; Esc
+#      closes it with exit code 0; a screenshot;
+#   3. closing during a run ends with exit code 0;
+#   4. dist/tavrelle.exe itself opens and closes with exit code 0.
+#
+#   tests/wine/run.sh [WORK_DIR]      (default build/wine)
+# Screenshots: WORK_DIR/screenshots/. Every wait is bounded.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+work="$(mkdir -p "${1:-$root/build/wine}" && cd "${1:-$root/build/wine}" && pwd)"
+cd "$root"
+started=$(date +%s)
+
+say() { echo "[wine] $*"; }
+fail() { echo "[wine] FAIL: $*" >&2; exit 1; }
+
+# --- A display and a port of our own -----------------------------------------
+display=""
+for n in 60 61 62 63 64 65 66 67 68 69; do
+  if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then display=$n; break; fi
+done
+[[ -n "$display" ]] || fail "no free display between :60 and :69"
+port=$((47300 + display))
+address="https://localhost:$port/%E6%9B%B4%E6%96%B0%E7%89%88%E6%9C%AC.txt"
+
+export WINEPREFIX="$work/prefix"
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=" # no Mono or Gecko installer prompts
+export DISPLAY=":$display"
+unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
+export LANG=C.UTF-8
+
+pids=()
+cleanup() {
+  timeout 20 wineserver -k >/dev/null 2>&1 || true
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+
+# --- Builds ---------------------------------------------------------------------
+say "building dist/tavrelle.exe"
+scripts/build-windows.sh >/dev/null
+say "building the test copy (update host $address)"
+TAVRELLE_NO_DIST=1 scripts/build-windows.sh "$work/app" "-DTAVRELLE_UPDATE_URL=$address" >/dev/null
+app="$work/app/src/tavrelle.exe"
+
+driver="$work/driver.exe"
+driver_sources=(tests/wine/driver.cpp src/window/control_table.cpp src/window/controls.h src/text/text.cpp
+                src/text/text.h src/platform/win32/win32_text.cpp src/platform/win32/win32_text.h)
+if [[ ! -x "$driver" ]] || [[ -n "$(find "${driver_sources[@]}" -newer "$driver")" ]]; then
+  say "building the driver"
+  i686-w64-mingw32-g++-posix -std=c++20 -O1 -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=CP936 \
+    -DUNICODE -D_UNICODE -DNOMINMAX -Isrc tests/wine/driver.cpp src/window/control_table.cpp \
+    src/text/text.cpp src/platform/win32/win32_text.cpp -static -s -o "$driver" -lcrypt32 -lgdi32
+fi
+
+# --- Display, prefix, authority, host ------------------------------------------
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [[ -e /tmp/.X11-unix/X$display ]] && break; sleep 0.1; done
+[[ -e /tmp/.X11-unix/X$display ]] || fail "Xvfb did not start on :$display"
+
+if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+  say "creating the Wine prefix (once)"
+  rm -rf "$WINEPREFIX"
+  timeout 300 wineboot --init >/dev/null 2>&1 || fail "wineboot did not finish"
+  timeout 120 wineserver -w || true
+fi
+# Chinese texts in a CJK font (without these, boxes), and a frame that Wine
+# draws itself, since Xvfb has no window manager.
+python3 - "$work/fonts.reg" <<'EOF'
+import sys
+face = "WenQuanYi Micro Hei"
+link = "wqy-microhei.ttc,WenQuanYi Micro Hei"
+multi = ",".join(f"{b:02x}" for b in (link + "\0\0").encode("utf-16-le"))
+names = ["SimSun", "宋体", "NSimSun", "新宋体", "SimHei", "黑体", "Microsoft YaHei", "微软雅黑"]
+lines = ["Windows Registry Editor Version 5.00", "",
+         r"[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]"]
+lines += [f'"{name}"="{face}"' for name in names]
+lines += ["", r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]"]
+lines += [f'"{name}"=hex(7):{multi}' for name in ["Tahoma", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif", "Segoe UI"]]
+lines += ["", r"[HKEY_CURRENT_USER\Software\Wine\X11 Driver]", '"Decorated"="N"', ""]
+open(sys.argv[1], "w", encoding="utf-16").write("\r\n".join(lines))
+EOF
+timeout 60 wine regedit /S "$(winepath -w "$work/fonts.reg")" || fail "the prefix registry refused the fonts"
+
+scripts/make_test_ca.sh "$work/tls" host localhost 127.0.0.1
+timeout 60 wine "$driver" install-ca "$(winepath -w "$work/tls/ca.pem")" || fail "Wine does not trust the test authority"
+
+mkdir -p "$work/www" "$work/screenshots"
+update_file="$work/www/更新版本.txt"
+serve() { printf '%s\r\n' "$1" | iconv -f UTF-8 -t CP936 >"$update_file"; }
+serve "最新版本【20200915】"
+python3 scripts/update_host.py --host 127.0.0.1 --port "$port" --cert "$work/tls/host.pem" \
+  --key "$work/tls/host.key" --root "$work/www" >"$work/host.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do grep -q ready "$work/host.log" 2>/dev/null && break; sleep 0.1; done
+grep -q ready "$work/host.log" || fail "the update host did not start: $(cat "$work/host.log")"
+
+# --- Scenarios -----------------------------------------------------------------
+drive() { timeout 180 wine "$driver" "$@"; }
+
+app_pid=""
+# Starts a program and waits for its window; Wine rarely hangs on a cold
+# start, so a launch whose window never shows is retried once.
+launch() {
+  local exe="$1"
+  for attempt in 1 2; do
+    timeout -k 10 300 wine "$exe" >"$work/app.log" 2>&1 &
+    app_pid=$!
+    if drive wait-window 60; then return 0; fi
+    say "the window did not show (attempt $attempt)"
+    kill "$app_pid" 2>/dev/null || true
+    timeout 20 wineserver -k >/dev/null 2>&1 || true
+    wait "$app_pid" 2>/dev/null || true
+  done
+  fail "$exe never showed its window"
+}
+
+# Waits for the program to end and checks its exit code.
+expect_exit() {
+  local status=0
+  wait "$app_pid" || status=$?
+  [[ $status -eq 0 ]] || fail "$1: exit code $status, expected 0"
+  say "$1: exit code 0"
+}
+
+screenshot() {
+  local shot="$work/screenshots/$1.png" id
+  id="$(xdotool search --name '^Tavrelle$' 2>/dev/null | head -1 || true)"
+  if [[ -n "$id" ]]; then import -window "$id" "$shot"; else import -window root "$shot"; fi
+  say "screenshot: $shot"
+}
+
+say "1. current update file: the full window"
+serve "最新版本【20200915】"
+launch "$app"
+drive walk full
+drive session
+drive timed-run 100 | tee "$work/timed-run.txt"
+screenshot window
+drive close
+expect_exit "closed after the session"
+
+say "2. stale update file: the download panel"
+serve "最新版本【20200916】"
+launch "$app"
+drive walk panel
+screenshot panel
+drive escape
+expect_exit "closed by Esc"
+
+say "3. closing during a run"
+serve "最新版本【20200915】"
+launch "$app"
+drive start-run 100000
+drive close
+expect_exit "closed during a run"
+
+say "4. dist/tavrelle.exe as shipped"
+launch dist/tavrelle.exe
+drive close
+expect_exit "dist/tavrelle.exe"
+
+say "all Wine tests passed in $(( $(date +%s) - started )) s"
