@@ -1,31 +1,65 @@
 #!/usr/bin/env bash
-# Opens the simulator on a fresh Debian 12 machine: installs what is
-# missing, builds, and starts it. With no display it runs under Xvfb and
-# saves a screenshot whose path it prints.
+# Opens the simulator on a fresh Debian 12 machine, offline: installs what is
+# missing, builds a program whose update address is a local HTTPS host on
+# 127.0.0.1 (with an authority of its own, made here), serves the update
+# file from data/ there, and starts the program. With no display it runs
+# under Xvfb and saves a screenshot whose path it prints.
+#   scripts/run.sh [UPDATE_FILE]   serve UPDATE_FILE instead of data/'s file
+# XVFB_DISPLAY=N picks the Xvfb display number (default: a random one).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
+update_file="${1:-$root/data/更新版本.txt}"
+[[ -f "$update_file" ]] || { echo "no update file: $update_file" >&2; exit 1; }
+update_file="$(cd "$(dirname "$update_file")" && pwd)/$(basename "$update_file")"
+
+port=47443
+build="$root/build/run"
+certs="$build/update-host"
+
 scripts/setup.sh
-scripts/build.sh "$root/build/run" -DTAVRELLE_TESTS=OFF
-app="$root/build/run/src/tavrelle"
+scripts/make_test_ca.sh "$certs"
+scripts/build.sh "$build" -DTAVRELLE_TESTS=OFF \
+  -DTAVRELLE_UPDATE_URL="https://127.0.0.1:$port/%E6%9B%B4%E6%96%B0%E7%89%88%E6%9C%AC.txt" \
+  -DTAVRELLE_UPDATE_CA="$certs/ca.pem"
+app="$build/src/tavrelle"
+
+pids=()
+served="$(mktemp -d)"
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$served"
+}
+trap cleanup EXIT
+
+# The host serves a folder; the update file takes its published name there.
+cp "$update_file" "$served/更新版本.txt"
+python3 scripts/update_host.py --port "$port" --cert "$certs/host.pem" --key "$certs/host.key" \
+  --root "$served" >"$served/host.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do grep -q '^ready' "$served/host.log" 2>/dev/null && break; sleep 0.1; done
+if ! grep -q '^ready' "$served/host.log"; then
+  echo "The local update host did not start (is port $port in use?):" >&2
+  cat "$served/host.log" >&2
+  exit 1
+fi
 
 if [[ -n "${DISPLAY:-}" ]]; then
-  exec "$app"
+  "$app"
+  exit
 fi
 
 mkdir -p out
-display=":$((90 + RANDOM % 100))"
+display=":${XVFB_DISPLAY:-$((90 + RANDOM % 100))}"
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
+pids+=($!)
 for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
 DISPLAY="$display" "$app" &
-app_pid=$!
-for _ in $(seq 100); do
+pids+=($!)
+for _ in $(seq 150); do
   DISPLAY="$display" xdotool search --name '^Tavrelle$' >/dev/null 2>&1 && break
   sleep 0.2
 done
 sleep "${SCREENSHOT_DELAY:-2}"
 DISPLAY="$display" import -window root out/tavrelle.png
-kill "$app_pid" 2>/dev/null || true
 echo "No display: the window ran under Xvfb. Screenshot: $root/out/tavrelle.png"

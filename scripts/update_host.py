@@ -15,7 +15,19 @@ import ssl
 import sys
 
 
+class Server(http.server.ThreadingHTTPServer):
+    context = None
+
+    def get_request(self):
+        # The handshake happens in the request's own thread, so a client
+        # that never completes it holds up no one else.
+        sock, address = self.socket.accept()
+        return self.context.wrap_socket(sock, server_side=True, do_handshake_on_connect=False), address
+
+
 class Handler(http.server.SimpleHTTPRequestHandler):
+    timeout = 30
+
     def end_headers(self):
         self.send_header("Cache-Control", "no-store")
         super().end_headers()
@@ -33,8 +45,8 @@ def main():
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(args.cert, args.key)
     handler = functools.partial(Handler, directory=args.root)
-    server = http.server.ThreadingHTTPServer((args.host, args.port), handler)
-    server.socket = context.wrap_socket(server.socket, server_side=True)
+    server = Server((args.host, args.port), handler)
+    server.context = context
     print("ready", flush=True)
     try:
         server.serve_forever()
