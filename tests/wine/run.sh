@@ -11,7 +11,9 @@
 #   2. stale update file: the 400 x 240 window with the download panel; Esc
 #      closes it with exit code 0; a screenshot;
 #   3. closing during a run ends with exit code 0;
-#   4. dist/tavrelle.exe itself opens and closes with exit code 0.
+#   4. a host certificate from an unknown authority, and a host that never
+#      answers (the fetch gives up after 20 s), give the download panel;
+#   5. dist/tavrelle.exe itself opens and closes with exit code 0.
 #
 #   tests/wine/run.sh [WORK_DIR]      (default build/wine)
 # Screenshots: WORK_DIR/screenshots/. Every wait is bounded.
@@ -101,12 +103,34 @@ timeout 60 wine "$driver" install-ca "$(winepath -w "$work/tls/ca.pem")" || fail
 mkdir -p "$work/www" "$work/screenshots"
 update_file="$work/www/更新版本.txt"
 serve() { printf '%s\r\n' "$1" | iconv -f UTF-8 -t CP936 >"$update_file"; }
+
+host_pid=""
+# (Re)starts the update host: "trusted" with the certificate the prefix
+# trusts, "untrusted" with one from an authority it does not know, "silent"
+# a host that takes the connection and never answers.
+start_host() {
+  [[ -n "$host_pid" ]] && { kill "$host_pid" 2>/dev/null || true; wait "$host_pid" 2>/dev/null || true; }
+  case "$1" in
+    trusted|untrusted)
+      local tls="$work/tls"; [[ "$1" == untrusted ]] && tls="$work/tls-untrusted"
+      python3 scripts/update_host.py --host 127.0.0.1 --port "$port" --cert "$tls/host.pem" \
+        --key "$tls/host.key" --root "$work/www" >"$work/host.log" 2>&1 &
+      ;;
+    silent)
+      python3 -c 'import socket, sys, time
+s = socket.socket(); s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind(("127.0.0.1", int(sys.argv[1]))); s.listen(8); print("ready", flush=True); time.sleep(300)' \
+        "$port" >"$work/host.log" 2>&1 &
+      ;;
+  esac
+  host_pid=$!
+  pids+=("$host_pid")
+  for _ in $(seq 100); do grep -q ready "$work/host.log" 2>/dev/null && break; sleep 0.1; done
+  grep -q ready "$work/host.log" || fail "the update host did not start: $(cat "$work/host.log")"
+}
+scripts/make_test_ca.sh "$work/tls-untrusted" host localhost 127.0.0.1
 serve "最新版本【20200915】"
-python3 scripts/update_host.py --host 127.0.0.1 --port "$port" --cert "$work/tls/host.pem" \
-  --key "$work/tls/host.key" --root "$work/www" >"$work/host.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do grep -q ready "$work/host.log" 2>/dev/null && break; sleep 0.1; done
-grep -q ready "$work/host.log" || fail "the update host did not start: $(cat "$work/host.log")"
+start_host trusted
 
 # --- Scenarios -----------------------------------------------------------------
 drive() { timeout 180 wine "$driver" "$@"; }
@@ -168,7 +192,24 @@ drive start-run 100000
 drive close
 expect_exit "closed during a run"
 
-say "4. dist/tavrelle.exe as shipped"
+say "4. the update check fails safe: an unknown authority, a host that never answers"
+start_host untrusted
+launch "$app"
+drive walk panel
+drive close
+expect_exit "closed after a refused certificate"
+start_host silent
+launch_started=$(date +%s)
+launch "$app"
+waited=$(( $(date +%s) - launch_started ))
+(( waited <= 40 )) || fail "the window took $waited s behind a silent host"
+say "behind a silent host the window showed after $waited s"
+drive walk panel
+drive close
+expect_exit "closed after a silent host"
+start_host trusted
+
+say "5. dist/tavrelle.exe as shipped"
 launch dist/tavrelle.exe
 drive close
 expect_exit "dist/tavrelle.exe"

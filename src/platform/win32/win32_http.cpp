@@ -104,7 +104,8 @@ void fetchInto(Fetch& fetch, const std::string& address)
         InternetConnectA(session, parts.host.c_str(), parts.port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
     HINTERNET request = nullptr;
     if (connection != nullptr) {
-        DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI;
+        // Always the server's copy, never one kept on the way, and nothing stored.
+        DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI;
         if (parts.secure)
             flags |= INTERNET_FLAG_SECURE; // with the system's certificate checks
         const char* anyType[] = {"*/*", nullptr};
