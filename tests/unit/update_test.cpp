@@ -35,7 +35,7 @@ TEST_P(TextBetweenTest, ReturnsThePartBetweenTheMarkers)
 constexpr std::int32_t Min = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t Max = std::numeric_limits<std::int32_t>::max();
 
-// "丂" is the two bytes 81 40 ('@'), "亊" is 81 61 ('a'), "丄" is 81 41 ('A').
+// "丂" is the two bytes 81 40 ('@'), "乤" is 81 61 ('a'), "丄" is 81 41 ('A').
 INSTANTIATE_TEST_SUITE_P(
     Cases, TextBetweenTest,
     testing::Values(
@@ -67,12 +67,13 @@ INSTANTIATE_TEST_SUITE_P(
         BetweenCase{"no folding beyond ASCII", "Ａ1Ｂ", "ａ", "ｂ", 0, true, ""},
         // The second byte of a two-byte character is no letter, even where
         // its value is one.
-        BetweenCase{"second byte not folded", "丄x]亊y]", "亊", "]", 0, true, "y"},
+        BetweenCase{"second byte not folded", "丄x]乤y]", "乤", "]", 0, true, "y"},
         // A match is tried only where a character begins.
         BetweenCase{"second byte is no marker", "丂ab@cd@", "@", "@", 0, false, "cd"},
         BetweenCase{"right marker inside a character", "[ab丂]", "[", "@", 0, false, ""},
         BetweenCase{"after a character", "丂@x@", "@", "@", 0, false, "x"},
-        BetweenCase{"start inside a character", "丂@x@", "@", "@", 2, false, "x"},
+        // The search begins at the byte given, even a second byte.
+        BetweenCase{"start on a second byte", "丂@x@", "@", "@", 2, false, ""},
         BetweenCase{"lead byte last", "[a]\x81", "[", "]", 0, false, "a"},
         BetweenCase{"left longer than source", "ab", "abc", "c", 0, false, "" }));
 
