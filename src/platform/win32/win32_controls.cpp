@@ -81,7 +81,7 @@ ClassAndStyle classAndStyle(const ControlSpec& spec)
     case ControlKind::TransparentLabel:
         // One line centred vertically, or the wrapping label from the top,
         // which draws itself (drawWrappingLabel).
-        return {WC_STATICW, SS_NOPREFIX | (spec.wraps ? SS_OWNERDRAW : SS_LEFT | SS_CENTERIMAGE), 0};
+        return {WC_STATICW, static_cast<DWORD>(SS_NOPREFIX | (spec.wraps ? SS_OWNERDRAW : SS_LEFT | SS_CENTERIMAGE)), 0};
     case ControlKind::TickBox:
         return {WC_BUTTONW, BS_AUTOCHECKBOX, 0};
     case ControlKind::GroupBox:
