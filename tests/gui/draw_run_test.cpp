@@ -5,6 +5,7 @@
 
 #include "draw/run_state.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 #define TEXT_COMPARE(actual, expected) \
@@ -124,6 +125,37 @@ private slots:
         } else {
             QVERIFY(drawCount > before);
         }
+    }
+
+    // A full run of 100 draws with all five groups ticked and filled: the
+    // caption shows the run until the last draw and its pause are done, and
+    // each draw charges all five. The wall time is printed for reference.
+    void hundredDrawsWithFiveGroups()
+    {
+        for (int k = 1; k <= 5; ++k)
+            setTicked(k, true);
+        setTickSource(nullptr);
+        harness::click(按钮1随机生成);
+        harness::typeInto(编辑框1开奖, "100");
+        const std::int32_t before = drawCount;
+        const std::int32_t spent = totalSpent;
+
+        QElapsedTimer wall;
+        wall.start();
+        harness::click(按钮1开奖);
+        QVERIFY(harness::waitFor([] { return readText(按钮1开奖) == "开桨中"; }));
+        QVERIFY(harness::waitFor([] { return readText(按钮1开奖) == "开桨"; }, 30000));
+        const auto elapsed = wall.elapsed();
+        QVERIFY(harness::waitForIdle());
+
+        // A first prize would end the run early; with random tickets it is
+        // about one in 17 million per group and draw.
+        if (readText(标签1一等).empty()) {
+            QCOMPARE(drawCount - before, 100);
+            QCOMPARE(totalSpent - spent, 1000);
+        }
+        QCOMPARE(periodsText(drawPeriods()), periodsText(range(before + 1, drawCount)));
+        qInfo("100-draw run, five groups ticked: %lld ms from the click to the caption back", static_cast<long long>(elapsed));
     }
 
     // The stop lands while the third draw is being made: that draw is made
