@@ -9,6 +9,7 @@
 //   driver.exe session                fill, ticks, a run of 5, stop
 //   driver.exe timed-run COUNT        a run of COUNT draws; prints its wall time
 //   driver.exe start-run COUNT        starts a run and returns once it draws
+//   driver.exe drag full|panel        drags the window by what should move it
 //   driver.exe close | escape         closes the window (WM_CLOSE | the Esc key)
 //
 // Every wait is bounded. Exit status 0 when every check held; each failed
@@ -425,7 +426,7 @@ void checkStacking(HWND parent)
 
 // Pressing the background, a group box, a label or the panel drags the
 // window: they answer the hit test as the title bar or let it through.
-void checkDragging(bool panel)
+void checkDragging()
 {
     const auto hitAt = [](HWND target, HWND client, int x, int y) {
         POINT point{x, y};
@@ -433,11 +434,11 @@ void checkDragging(bool panel)
         return send(target, WM_NCHITTEST, 0, MAKELPARAM(point.x, point.y));
     };
     check(hitAt(mainWindow, mainWindow, 3, 3) == HTCAPTION, "the bare background drags the window");
-    for (ControlId id : {分组框1, 分组框2, 标签4, 标签3, 透明标签1期数, 标签1一等, 外形框2})
+    for (ControlId id : {分组框1, 分组框2, 标签4, 标签3, 透明标签1期数, 标签1一等})
         check(hitAt(hwnd(id), hwnd(id), 2, 2) == HTTRANSPARENT, nameOf(id) + ": a press passes to the window");
-    for (ControlId id : {编辑框1开奖, 按钮1开奖, 选择框1})
+    // The panel lies over other controls: it keeps the press and drags.
+    for (ControlId id : {编辑框1开奖, 按钮1开奖, 选择框1, 外形框2})
         check(hitAt(hwnd(id), hwnd(id), 5, 5) == HTCLIENT, nameOf(id) + ": keeps its presses");
-    (void)panel;
 }
 
 void checkGroupsFilled(const std::string& when)
@@ -460,7 +461,7 @@ int walk(bool panel)
     checkStacking(hwnd(分组框2));
     check(IsWindowVisible(hwnd(按钮6)) == (panel ? TRUE : FALSE), "download button shows with the panel");
 
-    checkDragging(panel);
+    checkDragging();
 
     checkGroupsFilled("start");
     for (ControlId id : drawRow)
@@ -629,6 +630,62 @@ int startRun(const Text& count)
     return failures == 0 ? 0 : 1;
 }
 
+// Presses the left button at a point of a control, moves the mouse by
+// (dx, dy) and lets go, as a user drags.
+void dragBy(HWND control, int x, int y, int dx, int dy)
+{
+    POINT point{x, y};
+    ClientToScreen(control, &point);
+    SetCursorPos(point.x, point.y);
+    Sleep(100);
+    const auto press = [](DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = flags;
+        SendInput(1, &input, sizeof input);
+    };
+    press(MOUSEEVENTF_LEFTDOWN);
+    Sleep(100);
+    for (int step = 1; step <= 10; ++step) {
+        SetCursorPos(point.x + dx * step / 10, point.y + dy * step / 10);
+        INPUT move{};
+        move.type = INPUT_MOUSE;
+        move.mi.dwFlags = MOUSEEVENTF_MOVE;
+        SendInput(1, &move, sizeof move);
+        Sleep(30);
+    }
+    press(MOUSEEVENTF_LEFTUP);
+    Sleep(200);
+}
+
+// Dragging the bare background, a label, a group box and (when shown) the
+// panel moves the window; a drag on the count box does not.
+int drag(bool panel)
+{
+    if (!attach())
+        return 1;
+    struct Grip {
+        ControlId id;
+        int x, y;
+        bool moves;
+    };
+    std::vector<Grip> grips{{WindowSelf, 50, 128, true}, {标签4, 30, 17, true}, {分组框1, 3, 100, true},
+                            {编辑框1开奖, 100, 15, false}};
+    if (panel)
+        grips = {{外形框2, 260, 20, true}, {按钮1停止, 50, 25, false}}; // the panel over the count box
+    for (const Grip& grip : grips) {
+        RECT before{}, after{};
+        GetWindowRect(mainWindow, &before);
+        dragBy(hwnd(grip.id), grip.x, grip.y, 40, 30);
+        GetWindowRect(mainWindow, &after);
+        const int dx = after.left - before.left;
+        const int dy = after.top - before.top;
+        check(grip.moves ? dx == 40 && dy == 30 : dx == 0 && dy == 0,
+              "drag on " + nameOf(grip.id) + " moved the window by " + std::to_string(dx) + "," + std::to_string(dy));
+    }
+    return failures == 0 ? 0 : 1;
+}
+
 int close(bool escape)
 {
     if (!attach())
@@ -661,6 +718,8 @@ int main(int argc, char** argv)
         return timedRun(argument);
     if (command == "start-run")
         return startRun(argument);
+    if (command == "drag")
+        return drag(std::string(argument) == "panel");
     if (command == "close" || command == "escape")
         return close(command == "escape");
     std::printf("FAIL unknown command \"%s\"\n", command.c_str());

@@ -6,10 +6,10 @@
 # test authority that the Wine prefix trusts), and tests/wine/driver.exe,
 # which drives the window from outside. Then, on a display of its own:
 #   1. current update file: every control against the table, the fill
-#      button and tick boxes, a run of 5, stop, a timed run of 100; closing
-#      ends with exit code 0; a screenshot of the window;
-#   2. stale update file: the 400 x 240 window with the download panel; Esc
-#      closes it with exit code 0; a screenshot;
+#      button and tick boxes, a run of 5, the log's end, stop, a timed run
+#      of 100, dragging; closing ends with exit code 0; a screenshot;
+#   2. stale update file: the 400 x 240 window with the download panel,
+#      dragging by the panel; Esc closes it with exit code 0; a screenshot;
 #   3. Esc during a run closes the window with exit code 0;
 #   4. a host certificate from an unknown authority, and a host that never
 #      answers (the fetch gives up after 20 s), give the download panel;
@@ -174,6 +174,7 @@ drive walk full
 drive session
 drive timed-run 100 | tee "$work/timed-run.txt"
 screenshot window
+drive drag full
 drive close
 expect_exit "closed after the session"
 
@@ -182,6 +183,7 @@ serve "最新版本【20200916】"
 launch "$app"
 drive walk panel
 screenshot panel
+drive drag panel
 drive escape
 expect_exit "closed by Esc"
 

@@ -53,8 +53,15 @@ LRESULT CALLBACK panelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 {
     if (forwardedToMain(message) && win32::mainWindow())
         return SendMessageW(win32::mainWindow(), message, wParam, lParam);
-    if (message == WM_NCHITTEST)
-        return HTTRANSPARENT;
+    if (message == WM_LBUTTONDOWN && win32::mainWindow()) {
+        // The panel lies over other controls, so it keeps the press (letting
+        // it through would reach the control beneath) and drags the window
+        // itself, as its title bar would.
+        ReleaseCapture();
+        const DWORD at = GetMessagePos();
+        SendMessageW(win32::mainWindow(), WM_NCLBUTTONDOWN, HTCAPTION, static_cast<LPARAM>(at));
+        return 0;
+    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
