@@ -27,7 +27,12 @@ app="$build/src/tavrelle"
 pids=()
 served="$(mktemp -d)"
 cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  # Last started first: the program before its display and its host.
+  local i
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    kill "${pids[i]}" 2>/dev/null || true
+    wait "${pids[i]}" 2>/dev/null || true
+  done
   rm -rf "$served"
 }
 trap cleanup EXIT
