@@ -11,8 +11,10 @@
 #   2. stale update file: the 400 x 240 window with the download panel,
 #      dragging by the panel; Esc closes it with exit code 0; a screenshot;
 #   3. Esc during a run closes the window with exit code 0;
-#   4. a host certificate from an unknown authority, and a host that never
-#      answers (the fetch gives up after 20 s), give the download panel;
+#   4. the update request is a plain HTTP/1.0 GET with the program's user
+#      agent and "Accept: */*"; a host certificate from an unknown authority,
+#      and a host that never answers (the fetch gives up after 20 s), give
+#      the download panel;
 #   5. dist/tavrelle.exe itself opens and closes with exit code 0.
 #
 #   tests/wine/run.sh [WORK_DIR]      (default build/wine)
@@ -106,8 +108,9 @@ serve() { printf '%s\r\n' "$1" | iconv -f UTF-8 -t CP936 >"$update_file"; }
 
 host_pid=""
 # (Re)starts the update host: "trusted" with the certificate the prefix
-# trusts, "untrusted" with one from an authority it does not know, "silent"
-# a host that takes the connection and never answers.
+# trusts, "untrusted" with one from an authority it does not know, "request"
+# a host that records the one request it answers, "silent" a host that takes
+# the connection and never answers.
 start_host() {
   [[ -n "$host_pid" ]] && { kill "$host_pid" 2>/dev/null || true; wait "$host_pid" 2>/dev/null || true; }
   case "$1" in
@@ -115,6 +118,11 @@ start_host() {
       local tls="$work/tls"; [[ "$1" == untrusted ]] && tls="$work/tls-untrusted"
       python3 scripts/update_host.py --host 127.0.0.1 --port "$port" --cert "$tls/host.pem" \
         --key "$tls/host.key" --root "$work/www" >"$work/host.log" 2>&1 &
+      ;;
+    request)
+      rm -f "$work/request.txt"
+      python3 tests/wine/request_host.py "$port" "$work/tls/host.pem" "$work/tls/host.key" \
+        "$update_file" "$work/request.txt" >"$work/host.log" 2>&1 &
       ;;
     silent)
       python3 -c 'import socket, sys, time
@@ -194,7 +202,18 @@ drive start-run 100000
 drive escape
 expect_exit "closed by Esc during a run"
 
-say "4. the update check fails safe: an unknown authority, a host that never answers"
+say "4. the update request goes out exactly so; the check fails safe on an unknown authority and a silent host"
+start_host request
+launch "$app"
+drive walk full
+drive close
+expect_exit "closed after the recorded request"
+for line in "GET /%E6%9B%B4%E6%96%B0%E7%89%88%E6%9C%AC.txt HTTP/1.0" \
+            "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)" "Accept: */*" "Pragma: no-cache"; do
+  grep -qxF "$line"$'\r' "$work/request.txt" || fail "the update request lacks \"$line\": $(cat -A "$work/request.txt")"
+done
+[[ "$(grep -ci '^accept:' "$work/request.txt")" == 1 ]] || fail "the update request has more than one Accept header"
+say "the update request: $(tr -d '\r' <"$work/request.txt" | paste -sd'|')"
 start_host untrusted
 launch "$app"
 drive walk panel

@@ -108,8 +108,8 @@ void fetchInto(Fetch& fetch, const std::string& address)
         DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI;
         if (parts.secure)
             flags |= INTERNET_FLAG_SECURE; // with the system's certificate checks
-        const char* anyType[] = {"*/*", nullptr};
-        request = HttpOpenRequestA(connection, "GET", parts.path.c_str(), "HTTP/1.0", nullptr, anyType, flags, 0);
+        // No accept types here: the one Accept header goes with the request.
+        request = HttpOpenRequestA(connection, "GET", parts.path.c_str(), "HTTP/1.0", nullptr, nullptr, flags, 0);
     }
     if (request != nullptr && HttpSendRequestA(request, AcceptHeader, static_cast<DWORD>(-1), nullptr, 0)) {
         // Whatever the status, the body counts; a failed read keeps what came.
