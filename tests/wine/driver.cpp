@@ -677,7 +677,13 @@ int drag(bool panel)
         RECT before{}, after{};
         GetWindowRect(mainWindow, &before);
         dragBy(hwnd(grip.id), grip.x, grip.y, 40, 30);
-        GetWindowRect(mainWindow, &after);
+        // A busy machine may take a moment to play the moves out.
+        waitFor(
+            [&] {
+                GetWindowRect(mainWindow, &after);
+                return after.left == before.left + 40 && after.top == before.top + 30;
+            },
+            grip.moves ? 5000 : 500);
         const int dx = after.left - before.left;
         const int dy = after.top - before.top;
         check(grip.moves ? dx == 40 && dy == 30 : dx == 0 && dy == 0,
