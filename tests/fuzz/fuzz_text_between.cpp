@@ -11,12 +11,24 @@
 
 namespace {
 
-std::string lowered(std::string text)
+char folded(char c)
 {
-    for (auto& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The sought text cut into its characters; the same cut laid over the
+// source window. Only one-byte characters (ASCII) fold.
+bool sameCharacters(const std::string& window, const std::string& sought, bool ignoreCase)
+{
+    for (std::size_t i = 0; i < sought.size();) {
+        const std::size_t width = static_cast<unsigned char>(sought[i]) >= 0x80 ? 2 : 1;
+        const std::string a = window.substr(i, width);
+        const std::string b = sought.substr(i, width);
+        if (width == 1 && ignoreCase ? folded(a[0]) != folded(b[0]) : a != b)
+            return false;
+        i += width;
+    }
+    return true;
 }
 
 std::string withQuotes(std::string marker)
@@ -28,7 +40,7 @@ std::string withQuotes(std::string marker)
 }
 
 // Index of the first match at or after from among the character starts.
-long referenceFind(const std::string& source, const std::string& sought, std::size_t from)
+long referenceFind(const std::string& source, const std::string& sought, std::size_t from, bool ignoreCase)
 {
     if (sought.empty())
         return -1;
@@ -36,7 +48,7 @@ long referenceFind(const std::string& source, const std::string& sought, std::si
     for (std::size_t at = from; at < source.size(); at += static_cast<unsigned char>(source[at]) >= 0x80 ? 2 : 1)
         starts[at] = true;
     for (std::size_t at = from; at + sought.size() <= source.size(); ++at)
-        if (starts[at] && source.compare(at, sought.size(), sought) == 0)
+        if (starts[at] && sameCharacters(source.substr(at, sought.size()), sought, ignoreCase))
             return static_cast<long>(at);
     return -1;
 }
@@ -46,13 +58,12 @@ std::string referenceBetween(const std::string& source, const std::string& left,
 {
     const std::string l = withQuotes(left);
     const std::string r = withQuotes(right);
-    const std::string s = ignoreCase ? lowered(source) : source;
     const std::size_t from = start < 1 ? 0 : static_cast<std::size_t>(start - 1);
-    const long i = referenceFind(s, ignoreCase ? lowered(l) : l, from);
+    const long i = referenceFind(source, l, from, ignoreCase);
     if (i < 0)
         return {};
     const std::size_t j = static_cast<std::size_t>(i) + l.size();
-    const long k = referenceFind(s, ignoreCase ? lowered(r) : r, j);
+    const long k = referenceFind(source, r, j, ignoreCase);
     if (k < 0)
         return {};
     return source.substr(j, static_cast<std::size_t>(k) - j);
@@ -84,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // the full window only when the version is exactly the built-in one.
     const Bytes raw(data + 4, data + size);
     const Text page = bytesToText(raw);
-    const Text version = textBetween(page, "最新版本【", "】", 0, false);
+    const Text version = versionInUpdateFile(page);
     const std::string beforeZero(rest.c_str());
     if ((version == "20200915") != (referenceBetween(beforeZero, "最新版本【", "】", 0, false) == "20200915"))
         std::abort();
