@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The draw runs under ThreadSanitizer: the stress test (hundreds of clicks on
-# draw and stop, fills, tick clicks and hand edits while runs draw) and the
-# run tests (stops at every moment, the caption races), in a build of their
-# own. Any report fails the tier.
+# The draw runs under ThreadSanitizer, in a build of their own: the stress
+# test (hundreds of clicks on draw and stop, fills, tick clicks and hand
+# edits while runs draw), the run tests (stops at every moment, the caption
+# races), single draws and judgements, and closing the window during runs
+# (its child processes run under the sanitizer too, and a report there ends
+# the child with status 66). Any report fails the tier.
 #
 # Qt is not built with ThreadSanitizer. ignore_noninstrumented_modules keeps
 # the sanitizer from judging Qt's own memory and lock calls, whose
@@ -13,7 +15,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$root/build/tsan"
-targets=(draw_stress_test draw_run_test)
+targets=(draw_stress_test draw_run_test draw_once_test judge_test shutdown_test)
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRELLE_SANITIZE=thread >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
