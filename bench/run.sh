@@ -5,17 +5,17 @@
 # run, the median of several repetitions.
 #   bench/run.sh                 the full set (about four minutes)
 #   QUICK=1 bench/run.sh         fewer repetitions, for a quick look
-#   PLATFORMS=offscreen bench/run.sh   one platform only (offscreen, xcb)
+#   PLATFORMS=offscreen bench/run.sh   some platforms only (offscreen xcb wine)
 # The table also goes to build/bench/results.md.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/bench"
 tls="$build/tls"
-platforms="${PLATFORMS:-offscreen xcb}"
+platforms="${PLATFORMS:-offscreen xcb wine}"
 if [ "${QUICK:-0}" = 1 ]; then
-    pacing_reps=3 flat_reps=1 clicks=100 startup_reps=6 memory_reps=1 whatif_reps=1
+    pacing_reps=3 flat_reps=1 clicks=100 startup_reps=6 whatif_reps=1
 else
-    pacing_reps=5 flat_reps=5 clicks=300 startup_reps=12 memory_reps=1 whatif_reps=2
+    pacing_reps=5 flat_reps=4 clicks=200 startup_reps=10 whatif_reps=2
 fi
 
 pids=()
@@ -28,19 +28,10 @@ need() { command -v "$1" >/dev/null || { echo "bench: $1 is missing (run scripts
 need cmake; need ninja; need openssl; need python3; need Xvfb; need xdpyinfo
 
 # --- the local update host -------------------------------------------------
-# The start-up figure includes the update check over HTTPS; a host on this
-# machine answers it, so the network stays out of the measurement.
-mkdir -p "$tls"
-if [ ! -s "$tls/ca.pem" ] || [ ! -s "$tls/host.pem" ]; then
-    openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj "/CN=Tavrelle bench CA" \
-        -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign" \
-        -keyout "$tls/ca.key" -out "$tls/ca.pem" 2>/dev/null
-    openssl req -newkey rsa:2048 -nodes -subj "/CN=127.0.0.1" \
-        -keyout "$tls/host.key" -out "$tls/host.csr" 2>/dev/null
-    printf 'subjectAltName=IP:127.0.0.1\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n' >"$tls/host.ext"
-    openssl x509 -req -days 3650 -in "$tls/host.csr" -CA "$tls/ca.pem" -CAkey "$tls/ca.key" \
-        -CAcreateserial -extfile "$tls/host.ext" -out "$tls/host.pem" 2>/dev/null
-fi
+# The start-up figure includes the update check over HTTPS: the project's
+# local update host answers it with the shipped update file, so the network
+# stays out of the measurement.
+"$root/scripts/make_test_ca.sh" "$tls" >/dev/null
 port_free() { ! python3 -c "import socket,sys; s=socket.socket(); s.connect(('127.0.0.1',int(sys.argv[1])))" "$1" 2>/dev/null; }
 # The port is built into the program's update address: keep it between runs
 # so that the build stays up to date.
@@ -49,10 +40,11 @@ if [ -z "$port" ] || ! port_free "$port"; then
     port="$(python3 -c "import socket; s=socket.socket(); s.bind(('127.0.0.1',0)); print(s.getsockname()[1])")"
     echo "$port" >"$build/update-port"
 fi
-python3 "$root/bench/tls_host.py" "$port" "$tls/host.pem" "$tls/host.key" >"$build/update-host.log" 2>&1 &
+python3 "$root/scripts/update_host.py" --port "$port" --cert "$tls/host.pem" --key "$tls/host.key" \
+    --root "$root/data" >"$build/update-host.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do grep -q ready "$build/update-host.log" && break; sleep 0.1; done
-grep -q ready "$build/update-host.log" || { echo "bench: the update host did not start" >&2; exit 1; }
+for _ in $(seq 100); do grep -q '^ready' "$build/update-host.log" && break; sleep 0.1; done
+grep -q '^ready' "$build/update-host.log" || { echo "bench: the update host did not start" >&2; exit 1; }
 
 # --- build -----------------------------------------------------------------
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRELLE_TESTS=OFF -DTAVRELLE_BENCH=ON \
@@ -63,7 +55,7 @@ bin="$build/bench"
 
 # --- a private X display (70-79) ---------------------------------------------
 display=""
-if [[ " $platforms " == *" xcb "* ]]; then
+if [[ " $platforms " == *" xcb "* || " $platforms " == *" wine "* ]]; then
     for n in $(seq 70 79); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
         Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
@@ -101,23 +93,6 @@ window_bench() {
     done
 }
 
-# Memory needs a fresh process per repetition: the median of a few (one by
-# default: filling the log line by line takes a while, and the figure varies
-# little).
-memory_bench() {
-    local platform="$1" values=() contexts=() out line
-    for _ in $(seq "$memory_reps"); do
-        out="$(with_platform "$platform" timeout 240 "$bin/tavrelle_bench" memory 2>>"$build/memory-$platform.err")" || continue
-        line="$(grep $'^RESULT\tmemory' <<<"$out")" || continue
-        values+=("$(cut -f3 <<<"$line")"); contexts+=("$(cut -f4 <<<"$line")")
-    done
-    if [ "${#values[@]}" = 0 ]; then printf 'memory\t%s\tfailed\t\n' "$platform" >>"$results"; return; fi
-    local middle
-    middle="$(for i in "${!values[@]}"; do echo "${values[$i]} $i"; done | sort -g | awk '{a[NR]=$2} END {print a[int((NR+1)/2)]}')"
-    printf 'memory\t%s\t%s\t%s (median of %d processes)\n' "$platform" "${values[$middle]}" \
-        "${contexts[$middle]}" "${#values[@]}" >>"$results"
-}
-
 startup_bench() {
     local platform="$1" figure="$2" app="$3" out ratio a b
     if ! out="$(with_platform "$platform" timeout 240 "$bin/startup_timer" "$startup_reps" "$app" "$bin/startup_bare" 2>"$build/$figure-$platform.err")"; then
@@ -130,8 +105,14 @@ startup_bench() {
         "median $a ms to shown, bare window $b ms ($startup_reps pairs)" >>"$results"
 }
 
+echo "bench: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg) at the start" >&2
 mkdir -p "$build/runtime"; chmod 700 "$build/runtime"
 for platform in $platforms; do
+    if [ "$platform" = wine ]; then
+        echo "bench: wine ..." >&2
+        DISPLAY="$display" "$root/bench/wine.sh" "$results" "$port" "$tls" || echo "bench: the Wine figures failed" >&2
+        continue
+    fi
     echo "bench: $platform ..." >&2
     startup_bench "$platform" startup "$bin/startup_app"
     startup_bench "$platform" startup-in-process "$bin/startup_app --in-process"
@@ -139,7 +120,7 @@ for platform in $platforms; do
     window_bench "$platform" respond "$clicks"
     window_bench "$platform" flat "$flat_reps"
     window_bench "$platform" whatif "$whatif_reps"
-    memory_bench "$platform"
+    window_bench "$platform" memory 0
 done
 
 # --- the table ---------------------------------------------------------------
@@ -154,6 +135,7 @@ figures = [
     ("startup-in-process", "the same, update check answered in-process / bare window", "(context)"),
     ("memory", "resident growth for 100,000 log lines / bytes of the text", "<= 4 (aim)"),
     ("fill", "microseconds per log line appended on the UI thread (context)", "-"),
+    ("append-cost", "Windows: the messages of one log append, with 100,000 lines and empty", "(context)"),
     ("whatif-flat", "what-if: per draw as one UI step / hop by hop as now", "(context)"),
     ("whatif-pacing", "what-if: 200 paced draws, each one UI step / 2000 ms", "(context)"),
 ]
@@ -165,12 +147,15 @@ for line in open(rows, encoding="utf-8"):
 
 def cell(figure, platform):
     value = data.get((figure, platform), ("-", ""))[0]
+    if figure == "append-cost" and value != "-":
+        return "see below"
     try:
         return f"{float(value):.2f}"
     except ValueError:
         return value
 
-header = ["figure", "goal"] + [f"Linux {p}" for p in platforms]
+names = {"offscreen": "Linux offscreen", "xcb": "Linux Xvfb (xcb)", "wine": "Windows (Wine)"}
+header = ["figure", "goal"] + [names.get(p, p) for p in platforms]
 table = [header] + [[f, g] + [cell(f, p) for p in platforms] for f, _, g in figures]
 widths = [max(len(r[i]) for r in table) for i in range(len(header))]
 for r in table:

@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# The Windows build's figures: tavrelle.exe (as scripts/build-windows.sh
+# builds it, with its update address on a local HTTPS host) under Wine, on
+# the X display in $DISPLAY, timed from outside by bench/wine_driver.cpp.
+# Called by bench/run.sh, which provides the display, the update host and
+# the results file:
+#   bench/wine.sh RESULTS_TSV UPDATE_PORT TLS_DIR
+# Appends "figure<TAB>wine<TAB>value<TAB>context" lines to RESULTS_TSV.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+results="$1" port="$2" tls="$3"
+work="$root/build/bench/wine"
+mkdir -p "$work"
+quick="${QUICK:-0}"
+if [ "$quick" = 1 ]; then pacing_reps=2 flat_reps=1 clicks=60 startup_reps=4; else pacing_reps=4 flat_reps=2 clicks=100 startup_reps=6; fi
+
+say() { echo "bench: wine: $*" >&2; }
+record() { printf '%s\twine\t%s\t%s\n' "$1" "$2" "$3" >>"$results"; }
+skip() {
+    say "$1"
+    for figure in pacing flat respond startup memory; do record "$figure" "not measured" "$1"; done
+    exit 0
+}
+
+command -v wine >/dev/null || skip "no wine"
+command -v i686-w64-mingw32-g++-posix >/dev/null || skip "no MinGW-w64 cross compiler"
+
+export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
+unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
+
+app_pid=""
+cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    timeout 20 wineserver -k >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+
+# --- builds -------------------------------------------------------------------
+say "building tavrelle.exe (update host https://localhost:$port)"
+TAVRELLE_NO_DIST=1 "$root/scripts/build-windows.sh" "$work/app" \
+    "-DTAVRELLE_UPDATE_URL=https://localhost:$port/%E6%9B%B4%E6%96%B0%E7%89%88%E6%9C%AC.txt" >/dev/null 2>"$work/build.err" ||
+    skip "tavrelle.exe did not build: $(tail -1 "$work/build.err")"
+app="$work/app/src/tavrelle.exe"
+driver="$work/wine_driver.exe"
+bare="$work/wine_bare.exe"
+cd "$root"
+if [ ! -x "$driver" ] || [ -n "$(find bench/wine_driver.cpp src/window src/text src/platform/win32/win32_text.* -newer "$driver")" ]; then
+    i686-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=CP936 \
+        -DUNICODE -D_UNICODE -DNOMINMAX -Isrc bench/wine_driver.cpp src/window/control_table.cpp \
+        src/text/text.cpp src/platform/win32/win32_text.cpp -static -s -o "$driver" -lcrypt32 -lgdi32
+fi
+if [ ! -x "$bare" ] || [ bench/wine_bare.cpp -nt "$bare" ]; then
+    i686-w64-mingw32-g++-posix -std=c++20 -O2 -municode -mwindows -DUNICODE -D_UNICODE bench/wine_bare.cpp \
+        -static -s -o "$bare"
+fi
+
+# --- prefix: CJK fonts, a frame Wine draws itself, the host's authority ---------
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    say "creating the Wine prefix (once; a minute or two)"
+    rm -rf "$WINEPREFIX"
+    timeout 300 wineboot --init >/dev/null 2>&1 || skip "wineboot did not finish"
+    timeout 120 wineserver -w || true
+fi
+if [ ! -f "$work/prefix-ready" ] || [ "$tls/ca.pem" -nt "$work/prefix-ready" ]; then
+    python3 - "$work/fonts.reg" <<'EOF'
+import sys
+face = "WenQuanYi Micro Hei"
+link = "wqy-microhei.ttc,WenQuanYi Micro Hei"
+multi = ",".join(f"{b:02x}" for b in (link + "\0\0").encode("utf-16-le"))
+names = ["SimSun", "宋体", "NSimSun", "新宋体", "SimHei", "黑体", "Microsoft YaHei", "微软雅黑"]
+lines = ["Windows Registry Editor Version 5.00", "",
+         r"[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]"]
+lines += [f'"{name}"="{face}"' for name in names]
+lines += ["", r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]"]
+lines += [f'"{name}"=hex(7):{multi}' for name in ["Tahoma", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif", "Segoe UI"]]
+lines += ["", r"[HKEY_CURRENT_USER\Software\Wine\X11 Driver]", '"Decorated"="N"', ""]
+open(sys.argv[1], "w", encoding="utf-16").write("\r\n".join(lines))
+EOF
+    timeout 60 wine regedit /S "$(winepath -w "$work/fonts.reg")" || skip "the prefix registry refused the fonts"
+    timeout 60 wine "$driver" install-ca "$(winepath -w "$tls/ca.pem")" >/dev/null || skip "Wine does not trust the host's authority"
+    touch "$work/prefix-ready"
+fi
+
+drive() { timeout 240 wine "$driver" "$@"; }
+collect() { tr -d '\r' | grep $'^RESULT' | while IFS=$'\t' read -r _ figure value context; do record "$figure" "$value" "$context"; done; }
+
+# --- start-up -------------------------------------------------------------------
+say "start-up"
+drive startup "$startup_reps" "$(winepath -w "$app")" "$(winepath -w "$bare")" >"$work/startup.out" 2>&1 || true
+grep -q $'^RESULT\tstartup' "$work/startup.out" || record startup failed "$(grep -m1 FAIL "$work/startup.out" || true)"
+collect <"$work/startup.out"
+
+# --- one window for the rest -------------------------------------------------------
+rss_kib() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status" 2>/dev/null; }
+timeout -k 10 600 wine "$app" >"$work/app.log" 2>&1 &
+launcher=$!
+# The Windows process is the Wine process whose command line names the exe
+# (the largest, should a launcher match too).
+find_app() {
+    local best="" best_rss=0 pid rss
+    for cmdline in /proc/[0-9]*/cmdline; do
+        pid="${cmdline#/proc/}"; pid="${pid%/cmdline}"
+        [ "$pid" = "$launcher" ] && continue
+        tr '\0' ' ' 2>/dev/null <"$cmdline" | grep -qF "$app" || continue
+        rss="$(rss_kib "$pid" 2>/dev/null || true)"
+        if [ -n "$rss" ] && [ "$rss" -gt "$best_rss" ]; then best="$pid" best_rss="$rss"; fi
+    done
+    echo "$best"
+}
+timeout 60 bash -c "until DISPLAY=$DISPLAY xdotool search --name '^Tavrelle\$' >/dev/null 2>&1; do sleep 0.2; done" ||
+    skip "the window did not show"
+sleep 1
+app_pid="$(find_app)"
+
+# Memory first, while the process has not held a long log yet.
+say "memory"
+if [ -n "$app_pid" ] && [ -r "/proc/$app_pid/status" ]; then
+    before="$(rss_kib "$app_pid")"
+    drive set-log 100000 >"$work/memory.out" 2>&1 || true
+    sleep 1
+    after="$(rss_kib "$app_pid")"
+    bytes="$(awk '/^BYTES/ {print $2}' "$work/memory.out" | tr -d '\r')"
+    if [ -n "$bytes" ] && [ -n "$before" ] && [ -n "$after" ]; then
+        record memory "$(python3 -c "print(f'{($after - $before) * 1024 / $bytes:.3f}')")" \
+            "RSS of the Wine process +$(( (after - before) / 1024 )) MiB for $(( bytes / 1048576 )) MiB of log text"
+    else
+        record memory failed "the log was not filled"
+    fi
+else
+    record memory "not measured" "the Wine process was not found"
+fi
+drive clear-log >/dev/null 2>&1 || true
+
+for figure in pacing respond flat; do
+    say "$figure"
+    case $figure in pacing) n=$pacing_reps ;; respond) n=$clicks ;; flat) n=$flat_reps ;; esac
+    drive "$figure" "$n" >"$work/$figure.out" 2>&1 || record "$figure" failed "$(grep -m1 FAIL "$work/$figure.out" || true)"
+    collect <"$work/$figure.out"
+done
+
+drive close >/dev/null 2>&1 || true
