@@ -4,6 +4,7 @@
 // the program and run under Wine by tests/wine/run.sh.
 //
 //   driver.exe install-ca FILE.pem    trusts a test authority (machine root store)
+//   driver.exe resources EXE          version, icon and manifest of a program
 //   driver.exe wait-window SECONDS    until the main window shows
 //   driver.exe walk full|panel        every control against the table
 //   driver.exe session                fill, ticks, a run of 5, stop
@@ -285,6 +286,28 @@ int installCa(const char* path)
         CertCloseStore(root, 0);
     std::printf("%s\n", added ? "trusted" : "FAIL the root store refused the authority");
     return added ? 0 : 1;
+}
+
+// The program's own resources: version, icon and manifest.
+int resources(const char* path)
+{
+    const std::wstring file = toWide(path);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+    std::vector<BYTE> version(size);
+    wchar_t* product = nullptr;
+    UINT length = 0;
+    const bool read = size > 0 && GetFileVersionInfoW(file.c_str(), 0, size, version.data()) &&
+                      VerQueryValueW(version.data(), L"\\StringFileInfo\\080403a8\\ProductVersion",
+                                     reinterpret_cast<void**>(&product), &length);
+    check(read && product && std::wstring(product) == L"20200915", "product version 20200915");
+    HMODULE image = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    check(image && FindResourceW(image, MAKEINTRESOURCEW(1), RT_GROUP_ICON), "an icon");
+    check(image && FindResourceW(image, MAKEINTRESOURCEW(1), RT_MANIFEST), "a manifest");
+    if (image)
+        FreeLibrary(image);
+    std::printf("resources checked\n");
+    return failures == 0 ? 0 : 1;
 }
 
 int waitWindow(int seconds)
@@ -714,6 +737,8 @@ int main(int argc, char** argv)
     const char* argument = argc > 2 ? argv[2] : "";
     if (command == "install-ca")
         return installCa(argument);
+    if (command == "resources")
+        return resources(argument);
     if (command == "wait-window")
         return waitWindow(std::atoi(argument));
     if (command == "walk")

@@ -60,13 +60,13 @@ TAVRELLE_NO_DIST=1 scripts/build-windows.sh "$work/app" "-DTAVRELLE_UPDATE_URL=$
 app="$work/app/src/tavrelle.exe"
 
 driver="$work/driver.exe"
-driver_sources=(tests/wine/driver.cpp src/window/control_table.cpp src/window/controls.h src/text/text.cpp
+driver_sources=(tests/wine/driver.cpp tests/wine/run.sh src/window/control_table.cpp src/window/controls.h src/text/text.cpp
                 src/text/text.h src/platform/win32/win32_text.cpp src/platform/win32/win32_text.h)
 if [[ ! -x "$driver" ]] || [[ -n "$(find "${driver_sources[@]}" -newer "$driver")" ]]; then
   say "building the driver"
   i686-w64-mingw32-g++-posix -std=c++20 -O1 -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=CP936 \
     -DUNICODE -D_UNICODE -DNOMINMAX -Isrc tests/wine/driver.cpp src/window/control_table.cpp \
-    src/text/text.cpp src/platform/win32/win32_text.cpp -static -s -o "$driver" -lcrypt32 -lgdi32
+    src/text/text.cpp src/platform/win32/win32_text.cpp -static -s -o "$driver" -lcrypt32 -lgdi32 -lversion
 fi
 
 # --- Display, prefix, authority, host ------------------------------------------
@@ -231,6 +231,12 @@ expect_exit "closed after a silent host"
 start_host trusted
 
 say "5. dist/tavrelle.exe as shipped"
+# One executable: it may import only DLLs that every Windows has.
+system_dlls="advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll wininet.dll winmm.dll"
+for dll in $(i686-w64-mingw32-objdump -p dist/tavrelle.exe | awk '/DLL Name:/ {print tolower($3)}'); do
+  [[ " $system_dlls " == *" $dll "* ]] || fail "dist/tavrelle.exe imports $dll"
+done
+drive resources "$(winepath -w dist/tavrelle.exe)"
 launch dist/tavrelle.exe
 drive close
 expect_exit "dist/tavrelle.exe"
