@@ -24,6 +24,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# What the benchmarks need (Qt, Xvfb, OpenSSL; MinGW-w64 and Wine for the
+# Windows column): installed from Debian's registry when missing.
+if [[ " $platforms " == *" wine "* ]]; then "$root/scripts/setup.sh" --windows >&2; else "$root/scripts/setup.sh" >&2; fi
+
 need() { command -v "$1" >/dev/null || { echo "bench: $1 is missing (run scripts/setup.sh)" >&2; exit 1; }; }
 need cmake; need ninja; need openssl; need python3; need Xvfb; need xdpyinfo
 
