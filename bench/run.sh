@@ -104,9 +104,9 @@ startup_bench() {
         printf '%s\t%s\tfailed\t\n' "$figure" "$platform" >>"$results"
         return
     fi
-    read -r ratio a b <<<"$out"
+    read -r ratio a b a_main b_main <<<"$out"
     printf '%s\t%s\t%s\t%s\n' "$figure" "$platform" "$ratio" \
-        "median $a ms to shown, bare window $b ms ($startup_reps pairs)" >>"$results"
+        "median $a ms to shown, bare window $b ms; of which loading before main $a_main ms, bare $b_main ms ($startup_reps pairs)" >>"$results"
 }
 
 echo "bench: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg) at the start" >&2
@@ -120,6 +120,7 @@ for platform in $platforms; do
     echo "bench: $platform ..." >&2
     startup_bench "$platform" startup "$bin/startup_app"
     startup_bench "$platform" startup-in-process "$bin/startup_app --in-process"
+    startup_bench "$platform" whatif-startup "$bin/startup_app --fetch-ahead"
     window_bench "$platform" pacing "$pacing_reps"
     window_bench "$platform" respond "$clicks"
     window_bench "$platform" flat "$flat_reps"
@@ -142,6 +143,7 @@ figures = [
     ("append-cost", "Windows: the messages of one log append, with 100,000 lines and empty", "(context)"),
     ("whatif-flat", "what-if: per draw as one UI step / hop by hop as now", "(context)"),
     ("whatif-pacing", "what-if: 200 paced draws, each one UI step / 2000 ms", "(context)"),
+    ("whatif-startup", "what-if: start-up with the fetch on its own thread from the start / bare", "(context)"),
 ]
 data = {}
 for line in open(rows, encoding="utf-8"):

@@ -20,6 +20,13 @@ inline long long monotonicNs()
     return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
 }
 
+// Reports that main has been reached: what comes before it is loading
+// and linking the program's libraries.
+inline void reportMain()
+{
+    std::printf("MAIN %lld\n", monotonicNs());
+}
+
 // Dispatches events until the window is exposed (its first paint is done
 // once processEvents returns), prints "SHOWN <monotonic ns>" and ends the
 // process at once: tearing down is not part of start-up.

@@ -6,6 +6,7 @@
 
 int main(int argc, char** argv)
 {
+    bench::reportMain();
     QApplication application(argc, argv);
     QWidget window;
     window.setWindowTitle(QStringLiteral("Tavrelle"));

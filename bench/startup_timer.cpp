@@ -2,7 +2,8 @@
 // them so that both see the same machine load.
 //   startup_timer REPS "A command" "B command"
 // Each command is split at spaces; the child prints "SHOWN <monotonic ns>".
-// Prints the medians and the median of the paired ratios A/B.
+// Prints the median of the paired ratios A/B, the medians of A and B, and
+// the medians of A's and B's time from spawn to main (loading and linking).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -25,8 +26,9 @@ long long monotonicNs()
     return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
 }
 
-// Milliseconds from spawn to the child's report, or a negative number.
-double timeChild(const std::string& command)
+// Milliseconds from spawn to the child's report, or a negative number;
+// toMain: milliseconds from spawn to its main.
+double timeChild(const std::string& command, double* toMain = nullptr)
 {
     std::vector<std::string> words;
     std::istringstream split(command);
@@ -63,6 +65,9 @@ double timeChild(const std::string& command)
     const auto at = text.find("SHOWN ");
     if (at == std::string::npos || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return -1;
+    const auto mainAt = text.find("MAIN ");
+    if (toMain)
+        *toMain = mainAt == std::string::npos ? -1 : static_cast<double>(std::atoll(text.c_str() + mainAt + 5) - start) / 1e6;
     return static_cast<double>(std::atoll(text.c_str() + at + 6) - start) / 1e6;
 }
 
@@ -85,17 +90,19 @@ int main(int argc, char** argv)
     // Warm the page cache and the font cache first.
     timeChild(argv[2]);
     timeChild(argv[3]);
-    std::vector<double> a, b, ratios;
+    std::vector<double> a, b, ratios, aMain, bMain;
     for (int i = 0; i < reps; ++i) {
         // Alternate which goes first so that neither always follows the other.
-        double ta, tb;
+        double ta, tb, ma = -1, mb = -1;
         if (i % 2 == 0) {
-            ta = timeChild(argv[2]);
-            tb = timeChild(argv[3]);
+            ta = timeChild(argv[2], &ma);
+            tb = timeChild(argv[3], &mb);
         } else {
-            tb = timeChild(argv[3]);
-            ta = timeChild(argv[2]);
+            tb = timeChild(argv[3], &mb);
+            ta = timeChild(argv[2], &ma);
         }
+        aMain.push_back(ma);
+        bMain.push_back(mb);
         if (ta < 0 || tb < 0) {
             std::fprintf(stderr, "a child failed (%.1f, %.1f)\n", ta, tb);
             return 1;
@@ -104,6 +111,6 @@ int main(int argc, char** argv)
         b.push_back(tb);
         ratios.push_back(ta / tb);
     }
-    std::printf("%.3f\t%.1f\t%.1f\n", median(ratios), median(a), median(b));
+    std::printf("%.3f\t%.1f\t%.1f\t%.1f\t%.1f\n", median(ratios), median(a), median(b), median(aMain), median(bMain));
     return 0;
 }
