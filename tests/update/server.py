@@ -2,16 +2,23 @@
 """A misbehaving-on-request HTTPS host for the update-check tests.
 
     server.py --port 0 --cert C --key K --mode file --body F [--status 404]
-              [--record R] [--location URL]
+              [--record R] [--location URL] [--interval S] [--cut N]
+              [--size N]
 
 Prints "port N" once it listens (port 0 picks a free one; a busy fixed port
 is retried for a while, for a host a test run just left). Modes:
   file      answers every request with the bytes of --body and --status
-  redirect  answers 302 with Location: --location
+  redirect  answers 302 with Location: --location, or without one the
+            path it was asked for (a loop); --body, if given, is sent
+            as the body of the 302
   silent    accepts connections and never sends a byte (not even the TLS
             handshake)
-  trickle   answers 200 and then one byte of the body every half second
-  huge      answers 200 with a 100 MiB body
+  trickle   answers 200 and then one byte every --interval seconds (0.5):
+            the bytes of --body, or "x" for two minutes without one
+  cut       answers 200 with the length of --body, sends its first --cut
+            bytes and drops the connection (no TLS close either)
+  huge      answers 200 with a body of --size bytes (1 GiB), made as it
+            goes, never held whole; it stops when the client hangs up
 --record writes the head of the first request (request line and headers)
 to the given file, and in mode huge the count of body bytes the client
 took to that file name plus ".sent".
@@ -24,7 +31,7 @@ import sys
 import threading
 import time
 
-HUGE = 100 * 1024 * 1024
+HUGE = 1024 * 1024 * 1024
 
 
 class Recorded:
@@ -47,6 +54,11 @@ def listen(port):
             if error.errno != errno.EADDRINUSE or time.monotonic() > deadline:
                 raise
             time.sleep(0.2)
+
+
+def request_path(head):
+    words = head.split(b"\r\n")[0].split(b" ")
+    return words[1] if len(words) > 1 else b"/"
 
 
 def read_head(conn):
@@ -79,20 +91,31 @@ def serve(conn, args, recorded):
             conn.sendall(b"HTTP/1.0 %d %s\r\nContent-Type: text/plain\r\nContent-Length: %d\r\n\r\n"
                          % (args.status, reason.encode(), len(body)) + body)
         elif args.mode == "redirect":
-            conn.sendall(b"HTTP/1.0 302 Found\r\nLocation: %s\r\nContent-Length: 0\r\n\r\n"
-                         % args.location.encode())
+            location = args.location.encode() or request_path(head)
+            body = open(args.body, "rb").read() if args.body else b""
+            conn.sendall(b"HTTP/1.0 302 Found\r\nLocation: %s\r\nContent-Length: %d\r\n\r\n"
+                         % (location, len(body)) + body)
         elif args.mode == "trickle":
             conn.sendall(b"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n")
-            for _ in range(240):
-                conn.sendall(b"x")
-                time.sleep(0.5)
+            body = open(args.body, "rb").read() if args.body else b"x" * int(120 / args.interval)
+            for byte in body:
+                conn.sendall(bytes([byte]))
+                time.sleep(args.interval)
+        elif args.mode == "cut":
+            body = open(args.body, "rb").read()
+            conn.sendall(b"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: %d\r\n\r\n"
+                         % len(body))
+            conn.sendall(body[:args.cut])
+            time.sleep(0.2)  # the part arrives on its own, then the line drops
+            conn.shutdown(socket.SHUT_RDWR)  # the line drops without a TLS close
         elif args.mode == "huge":
-            conn.sendall(b"HTTP/1.0 200 OK\r\nContent-Length: %d\r\n\r\n" % HUGE)
+            conn.sendall(b"HTTP/1.0 200 OK\r\nContent-Length: %d\r\n\r\n" % args.size)
             chunk = b"y" * 65536
             try:
-                for _ in range(HUGE // len(chunk)):
-                    conn.sendall(chunk)
-                    sent += len(chunk)
+                while sent < args.size:
+                    part = chunk[:args.size - sent]
+                    conn.sendall(part)
+                    sent += len(part)
             finally:
                 if args.record:
                     with open(args.record + ".sent", "w") as out:
@@ -112,11 +135,14 @@ def main():
     parser.add_argument("--cert", required=True)
     parser.add_argument("--key", required=True)
     parser.add_argument("--mode", default="file",
-                        choices=["file", "redirect", "silent", "trickle", "huge"])
+                        choices=["file", "redirect", "silent", "trickle", "cut", "huge"])
     parser.add_argument("--body")
     parser.add_argument("--status", type=int, default=200)
     parser.add_argument("--location", default="")
     parser.add_argument("--record")
+    parser.add_argument("--interval", type=float, default=0.5)
+    parser.add_argument("--cut", type=int, default=0)
+    parser.add_argument("--size", type=int, default=HUGE)
     args = parser.parse_args()
 
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
