@@ -17,6 +17,7 @@ is retried for a while, for a host a test run just left). Modes:
             the bytes of --body, or "x" for two minutes without one
   cut       answers 200 with the length of --body, sends its first --cut
             bytes and drops the connection (no TLS close either)
+  headers   answers 200 and then header lines without end
   huge      answers 200 with a body of --size bytes (1 GiB), made as it
             goes, never held whole; it stops when the client hangs up
 --record writes the head of the first request (request line and headers)
@@ -108,6 +109,11 @@ def serve(conn, args, recorded):
             conn.sendall(body[:args.cut])
             time.sleep(0.2)  # the part arrives on its own, then the line drops
             conn.shutdown(socket.SHUT_RDWR)  # the line drops without a TLS close
+        elif args.mode == "headers":
+            conn.sendall(b"HTTP/1.0 200 OK\r\n")
+            line = b"X-Filler: " + b"z" * 1000 + b"\r\n"
+            while True:
+                conn.sendall(line * 64)
         elif args.mode == "huge":
             conn.sendall(b"HTTP/1.0 200 OK\r\nContent-Length: %d\r\n\r\n" % args.size)
             chunk = b"y" * 65536
@@ -135,7 +141,7 @@ def main():
     parser.add_argument("--cert", required=True)
     parser.add_argument("--key", required=True)
     parser.add_argument("--mode", default="file",
-                        choices=["file", "redirect", "silent", "trickle", "cut", "huge"])
+                        choices=["file", "redirect", "silent", "trickle", "cut", "headers", "huge"])
     parser.add_argument("--body")
     parser.add_argument("--status", type=int, default=200)
     parser.add_argument("--location", default="")

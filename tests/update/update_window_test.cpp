@@ -287,6 +287,7 @@ private slots:
              "panel", Received::Exactly, shipped.left(versionEnd - 4)},
             {"closes after the version", "cut", current + QStringList{cut, QString::number(versionEnd)}, "host",
              "full window", Received::Exactly, shipped.left(versionEnd)},
+            {"endless headers", "headers", {}, "host", "panel", Received::Exactly, {}},
             {"1 GiB body", "huge", {}, "host", "panel", Received::Exactly, QByteArray(1 << 20, 'y')},
             {"zero byte first", "file", {QStringLiteral("--body"), testhost::writeFile('\0' + shipped)}, "host",
              "panel", Received::Exactly, '\0' + shipped},
