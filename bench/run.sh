@@ -10,6 +10,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/bench"
+# The source measured: the commit at the start (others may commit meanwhile).
+source="$(git -C "$root" rev-parse --short HEAD)$(git -C "$root" diff --quiet HEAD -- src || echo ' with changes in src/')"
 tls="$build/tls"
 platforms="${PLATFORMS:-offscreen xcb wine}"
 if [ "${QUICK:-0}" = 1 ]; then
@@ -185,4 +187,5 @@ with open(out, "w", encoding="utf-8") as md:
                 md.write(f"- {f}, {p}: {data[(f, p)][1]}\n")
 EOF
 echo >&2
+echo "source: commit $source"
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), load $(cut -d' ' -f1-3 /proc/loadavg)"
