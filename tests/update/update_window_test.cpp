@@ -390,7 +390,7 @@ private slots:
             }
         }
         std::printf("(start s: from before the window is built until it shows; fetch s: the HTTPS fetch alone;\n"
-                    " RSS +KiB: the peak of resident memory during the fetch above what was resident before it)\n\n");
+                    " RSS +KiB: the peak of resident memory during the fetch above what was resident before it)\n");
         std::fflush(stdout);
 
         // The 1 GiB host was left when the client had what it keeps: it
@@ -399,6 +399,8 @@ private slots:
             if (std::strcmp(rows[i].mode, "huge") != 0)
                 continue;
             const qint64 taken = hosts[i]->bodyBytesTaken();
+            std::printf("The 1 GiB host stopped after sending %lld bytes.\n\n", static_cast<long long>(taken));
+            std::fflush(stdout);
             if (taken < 0 || taken >= 50 * 1024 * 1024)
                 failures << QStringLiteral("1 GiB body: the host sent %1 bytes before the client went away").arg(taken);
         }
