@@ -5,6 +5,7 @@
 //   tavrelle_bench respond CLICKS click on stop to caption "开桨", in ms
 //   tavrelle_bench memory         resident growth / bytes of 100,000 log lines
 //   tavrelle_bench whatif REPS    the draws with their control work as one UI step
+//   tavrelle_bench step-parts N   where one draw's UI work goes, part by part
 // Each prints "RESULT <figure> <value> <context>" lines for bench/run.sh.
 #include "harness.h"
 
@@ -388,6 +389,61 @@ void whatIf(int reps)
            format("200 paced draws as one UI step each; hop by hop %.3f (worker-side timing)", median(hopPaced)));
 }
 
+// --- the parts of one UI step ------------------------------------------------
+//
+// A draw's control work done on the UI thread directly, part by part, and
+// then the repaint it causes, to show where a batched draw's time would go.
+
+void stepParts(int draws)
+{
+    tickAllGroups();
+    writeText(编辑框1输出, "");
+    settle(50);
+    std::mt19937 random(5);
+    // Work and the repaint it causes, for each part of a draw.
+    std::vector<double> work[4], paint[4];
+    for (int d = 1; d <= draws; ++d) {
+        const Text line = logLine(d, random);
+        const std::function<void()> steps[4] = {
+            [&] {
+                for (std::int32_t i = 1; i <= 7; ++i)
+                    writeText(findEditBoxByTag(100 + i), intToText(static_cast<std::int32_t>(random() % 33 + 1)));
+            },
+            [&] {
+                for (std::int32_t i = 1; i <= 7; ++i)
+                    (void)readText(findEditBoxByTag(100 + i));
+                for (std::int32_t k = 1; k <= 5; ++k) {
+                    (void)readTicked(groupTickBox(k));
+                    (void)readText(groupNumberBox(k, 7));
+                }
+            },
+            [&] {
+                writeText(透明标签1期数, "第" + intToText(d) + "期");
+                for (std::int32_t k = 1; k <= 5; ++k)
+                    writeText(透明标签1消费金额, "共消费" + intToText(d * 10 + k * 2));
+            },
+            [&] { appendText(编辑框1输出, line); },
+        };
+        for (int k = 0; k < 4; ++k) {
+            auto at = Clock::now();
+            steps[k]();
+            const auto done = Clock::now();
+            QCoreApplication::processEvents(); // the repaint this part asked for
+            work[k].push_back(msBetween(at, done));
+            paint[k].push_back(msBetween(done, Clock::now()));
+        }
+        settle(8);
+    }
+    const char* names[4] = {"draw row writes", "reads", "period and spend labels", "log append"};
+    std::string context = "ms per draw on the UI thread, work + repaint:";
+    double total = 0;
+    for (int k = 0; k < 4; ++k) {
+        total += median(work[k]) + median(paint[k]);
+        context += std::string(" ") + names[k] + format(" %.3f + %.3f;", median(work[k]), median(paint[k]));
+    }
+    result("step-parts", total, context);
+}
+
 // --- responsiveness ----------------------------------------------------------
 
 // Posts a prepared press and release to the stop button from its own thread
@@ -539,8 +595,9 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     const std::string mode = argc > 1 ? argv[1] : "";
     const int count = argc > 2 ? std::atoi(argv[2]) : 0;
-    if (mode != "pacing" && mode != "flat" && mode != "respond" && mode != "memory" && mode != "whatif") {
-        std::fprintf(stderr, "usage: tavrelle_bench pacing|flat|respond|memory|whatif [REPS]\n");
+    if (mode != "pacing" && mode != "flat" && mode != "respond" && mode != "memory" && mode != "whatif" &&
+        mode != "step-parts") {
+        std::fprintf(stderr, "usage: tavrelle_bench pacing|flat|respond|memory|whatif|step-parts [REPS]\n");
         return 2;
     }
     harness::openMainWindow();
@@ -548,6 +605,8 @@ int main(int argc, char** argv)
         pacing(count > 0 ? count : 5);
     else if (mode == "flat")
         flat(count > 0 ? count : 3);
+    else if (mode == "step-parts")
+        stepParts(count > 0 ? count : 200);
     else if (mode == "whatif")
         whatIf(count > 0 ? count : 3);
     else if (mode == "respond")

@@ -127,6 +127,7 @@ for platform in $platforms; do
     window_bench "$platform" respond "$clicks"
     window_bench "$platform" flat "$flat_reps"
     window_bench "$platform" whatif "$whatif_reps"
+    window_bench "$platform" step-parts 200
     window_bench "$platform" memory 0
 done
 
@@ -145,6 +146,7 @@ figures = [
     ("append-cost", "Windows: the messages of one log append, with 100,000 lines and empty", "(context)"),
     ("whatif-flat", "what-if: per draw as one UI step / hop by hop as now", "(context)"),
     ("whatif-pacing", "what-if: 200 paced draws, each one UI step / 2000 ms", "(context)"),
+    ("step-parts", "one draw's UI work and the repaints it causes, in ms (context)", "-"),
     ("whatif-startup", "what-if: start-up with the fetch on its own thread from the start / bare", "(context)"),
 ]
 data = {}
