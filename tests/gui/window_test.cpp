@@ -496,6 +496,8 @@ private slots:
         QTest::newRow("0 where an edit box is needed") << QStringLiteral("edit-box-0") << KindReport;
         QTest::newRow("on a worker") << QStringLiteral("worker-108") << NotFoundReport;
         QTest::newRow("on two workers") << QStringLiteral("two-workers-108") << NotFoundReport;
+        QTest::newRow("on a worker while the UI thread is busy") << QStringLiteral("worker-108-busy-ui")
+                                                                 << NotFoundReport;
     }
 
     void lookupFailuresEndTheProgramWithTheirReport()
@@ -721,6 +723,13 @@ static const harness::Scenarios scenarios{
     {"find-108", [] { fatalChild([] { findByTag(108); std::printf("RETURNED\n"); }); }},
     {"edit-box-0", [] { fatalChild([] { findEditBoxByTag(0); std::printf("RETURNED\n"); }); }},
     {"worker-108", [] { fatalChild([] { startWorker(failOnWorker); }); }},
+    {"worker-108-busy-ui",
+     [] {
+         fatalChild([] {
+             startWorker(failOnWorker);
+             QTest::qSleep(700); // the handler keeps the user-interface thread from its queue meanwhile
+         });
+     }},
     {"two-workers-108",
      [] {
          fatalChild([] {
