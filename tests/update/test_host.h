@@ -46,4 +46,19 @@ private:
 // A port on 127.0.0.1 where nothing listens.
 int closedPort();
 
+// How much a fetch may add to resident memory. AddressSanitizer keeps freed
+// blocks in quarantine and shadows every allocation, so its builds get more.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr long MemoryBoundKiB = 32 * 1024;
+#else
+inline constexpr long MemoryBoundKiB = 8 * 1024;
+#endif
+
+// A line of /proc/self/status in KiB ("VmRSS:", "VmHWM:"), or -1.
+long statusKiB(const char* field);
+// Sets the peak of resident memory back to what is resident now, so that a
+// later peak belongs to what ran in between (not to an earlier test or to
+// building the window).
+bool resetPeakResident();
+
 } // namespace testhost

@@ -49,34 +49,6 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// How much a fetch may add to resident memory. AddressSanitizer keeps freed
-// blocks in quarantine and shadows every allocation, so its builds get more.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr long MemoryBoundKiB = 32 * 1024;
-#else
-constexpr long MemoryBoundKiB = 8 * 1024;
-#endif
-
-// A line of /proc/self/status in KiB ("VmRSS:", "VmHWM:"), or -1.
-long statusKiB(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
-// Sets the peak of resident memory back to what is resident now: a peak an
-// earlier test left would otherwise hide the growth of the next fetch.
-bool resetPeakResident()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
-}
-
 struct Timed {
     QByteArray body;
     qint64 ms;
@@ -224,15 +196,15 @@ private slots:
     {
         testhost::Host host;
         QVERIFY(host.start(QStringLiteral("huge")));
-        QVERIFY(resetPeakResident());
-        const long before = statusKiB("VmRSS:");
+        QVERIFY(testhost::resetPeakResident());
+        const long before = testhost::statusKiB("VmRSS:");
         const QByteArray body = fetch(host.address());
-        const long grown = statusKiB("VmHWM:") - before;
+        const long grown = testhost::statusKiB("VmHWM:") - before;
         QCOMPARE(body.size(), qsizetype(1 << 20));
         QCOMPARE(body, QByteArray(1 << 20, 'y'));
         // The mebibyte kept, once more while it is copied out, and the
         // client's buffers: well below the 1 GiB on offer.
-        QVERIFY2(before > 0 && grown < MemoryBoundKiB, QByteArray::number(qint64(grown)).constData());
+        QVERIFY2(before > 0 && grown < testhost::MemoryBoundKiB, QByteArray::number(qint64(grown)).constData());
         // It hung up instead of reading on: what the host got rid of is the
         // mebibyte plus what the sockets buffer on the way.
         const qint64 taken = host.bodyBytesTaken();

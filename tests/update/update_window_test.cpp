@@ -62,34 +62,6 @@ void printWindow()
     std::fflush(stdout);
 }
 
-// How much a fetch may add to resident memory. AddressSanitizer keeps freed
-// blocks in quarantine and shadows every allocation, so its builds get more.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr long MemoryBoundKiB = 32 * 1024;
-#else
-constexpr long MemoryBoundKiB = 8 * 1024;
-#endif
-
-// A line of /proc/self/status in KiB ("VmRSS:", "VmHWM:"), or -1.
-long statusKiB(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
-// Sets the peak of resident memory back to what is resident now, so that a
-// later peak belongs to what ran in between and not to building the window.
-bool resetPeakResident()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
-}
-
 // Where a child of the hostile-host table fetches from: each row has a host
 // of its own, so that the rows can run side by side.
 constexpr char HostileAddressVariable[] = "TAVRELLE_TEST_HOSTILE_ADDRESS";
@@ -101,14 +73,14 @@ Bytes measuredFetch(const Text& address)
 {
     const QByteArray hostile = qgetenv(HostileAddressVariable);
     const Text where = hostile.isEmpty() ? address : hostile.toStdString();
-    if (!resetPeakResident())
+    if (!testhost::resetPeakResident())
         std::fprintf(stderr, "cannot reset the peak of resident memory: it counts from start-up\n");
-    const long before = statusKiB("VmRSS:");
+    const long before = testhost::statusKiB("VmRSS:");
     QElapsedTimer clock;
     clock.start();
     Bytes bytes = platform::httpGetFile(where);
     const qint64 ms = clock.elapsed();
-    const long peak = statusKiB("VmHWM:");
+    const long peak = testhost::statusKiB("VmHWM:");
     const QByteArray received(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
     std::printf("FETCH %lld %ld %lld %s %s\n", static_cast<long long>(ms), before > 0 && peak > 0 ? peak - before : -1,
                 static_cast<long long>(received.size()),
@@ -385,7 +357,7 @@ private slots:
             // The bound holds from before the window is built until it shows.
             if (startMs < 0 || startMs >= 20000 || fetchMs < 0)
                 fail(QStringLiteral("start-up took %1 ms (fetch %2 ms)").arg(startMs).arg(fetchMs));
-            if (growthKiB < 0 || growthKiB >= MemoryBoundKiB)
+            if (growthKiB < 0 || growthKiB >= testhost::MemoryBoundKiB)
                 fail(QStringLiteral("resident memory grew by %1 KiB during the fetch").arg(growthKiB));
             if (row.match == Received::Exactly) {
                 if (size != row.bytes.size()
