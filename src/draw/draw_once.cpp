@@ -3,10 +3,22 @@
 #include "app/globals.h"
 #include "draw/groups.h"
 #include "draw/judge.h"
+#include "draw/run_state.h"
 #include "draw/ticket.h"
 #include "window/control_model.h"
 
 #include <array>
+#include <utility>
+
+// A draw's control work is carried out in a few steps on the user-interface
+// thread rather than one hop per control operation: each hop costs two
+// thread switches and a chance to repaint. The steps are cut so that every
+// change a watcher could see between two steps still shows on its own and
+// in the same order: within a step the controls change in the window's
+// order (draw row, period, spending, log, draw button), and no control
+// changes twice. The steps run with the worker gate let go, so they read
+// and write none of the worker's globals: the worker hands them what they
+// show and takes back what they read.
 
 namespace {
 
@@ -20,34 +32,117 @@ void addWrapping(std::int32_t& counter, std::int32_t amount)
     counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(counter) + static_cast<std::uint32_t>(amount));
 }
 
+// The ticket's numbers with the boxes they go to, found by their tags.
+std::vector<std::pair<ControlRef, Text>> ticketBoxes(const Text& ticket)
+{
+    const auto parts = splitText(ticket, "+");
+    std::vector<std::pair<ControlRef, Text>> boxes;
+    boxes.reserve(parts.size());
+    for (std::int32_t i = 1; i <= static_cast<std::int32_t>(parts.size()); ++i)
+        boxes.emplace_back(findEditBoxByTag(100 + i), listItem(parts, i));
+    return boxes;
+}
+
+// What the window shows once the ticket is in: the draw row as it reads
+// back, and the blue number of every ticked group (empty for the others).
+struct Shown {
+    std::array<Text, 7> row;
+    std::array<bool, 5> ticked{};
+    std::array<Text, 5> blues;
+};
+
+// First step: the ticket into the draw row, the period, then what the row
+// and the groups show.
+Shown showTicket(const std::vector<std::pair<ControlRef, Text>>& boxes, const Text& period)
+{
+    for (const auto& [box, number] : boxes)
+        writeText(box, number);
+    writeText(透明标签1期数, period);
+
+    Shown shown;
+    for (std::size_t i = 0; i < drawRow.size(); ++i)
+        shown.row[i] = readText(drawRow[i]);
+    for (std::int32_t k = 1; k <= 5; ++k) {
+        const auto g = static_cast<std::size_t>(k - 1);
+        shown.ticked[g] = readTicked(groupTickBox(k)) == 1;
+        if (shown.ticked[g])
+            shown.blues[g] = readText(groupNumberBox(k, 7));
+    }
+    return shown;
+}
+
+// One ticked group judged and charged: its prize (or none) and the spending
+// label's text after its charge.
+struct Charge {
+    std::int32_t group = 0;
+    const Prize* prize = nullptr;
+    Text spending;
+};
+
+struct Judged {
+    std::array<Charge, 5> groups;
+    std::size_t count = 0;
+};
+
+// On the worker, touching no control: every ticked group in order.
+Judged judgeTicked(const Shown& shown)
+{
+    const auto& n = drawnNumbers;
+    Judged judged;
+    for (std::int32_t k = 1; k <= 5; ++k) {
+        const auto g = static_cast<std::size_t>(k - 1);
+        if (!shown.ticked[g])
+            continue;
+        Charge& charge = judged.groups[judged.count++];
+        charge.group = k;
+        charge.prize = judgeGroup(groupRedKeys[g], n[0], n[1], n[2], n[3], n[4], n[5], n[6], shown.blues[g]);
+        addWrapping(totalSpent, 2);
+        charge.spending = "共消费" + intToText(totalSpent);
+    }
+    if (judged.count == 0)
+        lastDrawText = drawDisplayText(n[0], n[1], n[2], n[3], n[4], n[5], n[6]);
+    return judged;
+}
+
+// Then per group its prize, then its charge, and the draw line last. A
+// charge goes with the next group's prize (or the draw line), the spending
+// label coming before the log in the window's order: one step per ticked
+// group and one more, the first left out when that group won nothing.
+void showResults(const Judged& judged, const Text& lineHead, std::uint32_t run)
+{
+    const Text* chargeBefore = nullptr;
+    for (std::size_t i = 0; i < judged.count; ++i) {
+        const Charge& group = judged.groups[i];
+        if (chargeBefore != nullptr || group.prize != nullptr) {
+            asOneStep([&] {
+                if (chargeBefore != nullptr)
+                    writeText(透明标签1消费金额, *chargeBefore);
+                if (group.prize != nullptr)
+                    showPrize(*group.prize, lineHead, groupName(group.group), run);
+            });
+        }
+        chargeBefore = &group.spending;
+    }
+    asOneStep([&] {
+        if (chargeBefore != nullptr)
+            writeText(透明标签1消费金额, *chargeBefore);
+        appendText(编辑框1输出, lineHead + "  \r\n");
+    });
+}
+
 } // namespace
 
 void drawOnce()
 {
-    const auto parts = splitText(makeTicket(), "+");
-    for (std::int32_t i = 1; i <= static_cast<std::int32_t>(parts.size()); ++i)
-        writeText(findEditBoxByTag(100 + i), listItem(parts, i));
-
+    const auto boxes = ticketBoxes(makeTicket());
     addWrapping(drawCount, 1);
-    writeText(透明标签1期数, "第" + intToText(drawCount) + "期");
+    const Text period = "第" + intToText(drawCount) + "期";
 
-    for (std::size_t i = 0; i < drawRow.size(); ++i)
-        drawnNumbers[i] = readText(drawRow[i]);
-    const auto& n = drawnNumbers;
+    Shown shown;
+    asOneStep([&] { shown = showTicket(boxes, period); });
+    drawnNumbers = shown.row;
 
-    bool anyJudged = false;
-    for (std::int32_t k = 1; k <= 5; ++k) {
-        if (readTicked(groupTickBox(k)) != 1)
-            continue;
-        const Text blue = readText(groupNumberBox(k, 7));
-        judgeTicket(groupRedKeys[static_cast<std::size_t>(k - 1)], n[0], n[1], n[2], n[3], n[4], n[5], n[6],
-                    blue, groupName(k));
-        addWrapping(totalSpent, 2);
-        writeText(透明标签1消费金额, "共消费" + intToText(totalSpent));
-        anyJudged = true;
-    }
-    if (!anyJudged)
-        lastDrawText = drawDisplayText(n[0], n[1], n[2], n[3], n[4], n[5], n[6]);
-
-    appendText(编辑框1输出, "第" + intToText(drawCount) + "期:" + lastDrawText + "  \r\n");
+    const Judged judged = judgeTicked(shown);
+    const Text lineHead = "第" + intToText(drawCount) + "期:" + lastDrawText;
+    showResults(judged, lineHead, ownRun());
 }

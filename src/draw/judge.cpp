@@ -41,9 +41,9 @@ Text drawDisplayText(const Text& red1, const Text& red2, const Text& red3, const
     return red1 + "  " + red2 + "  " + red3 + "  " + red4 + "  " + red5 + "  " + red6 + " + " + blue;
 }
 
-void judgeTicket(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
-                 const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
-                 const Text& groupBlue, const Text& groupName)
+const Prize* judgeGroup(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
+                        const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
+                        const Text& groupBlue)
 {
     {
         LockScope lock(drawLock);
@@ -54,17 +54,30 @@ void judgeTicket(const Text& groupRedKey, const Text& red1, const Text& red2, co
             blueHit = 1;
         lastDrawText = drawDisplayText(red1, red2, red3, red4, red5, red6, drawnBlue);
     }
-
-    if (const Prize* prize = findPrize(redHits, blueHit)) {
-        appendText(编辑框1输出, "第" + intToText(drawCount) + "期:" + lastDrawText + "  " + groupName +
-                                    prize->logSuffix);
-        creditPrize(prize->amount, prize->levelLabel);
-        if (prize == &prizeTable.front())
-            onStopClicked();
-    }
-
+    const Prize* prize = findPrize(redHits, blueHit);
     blueHit = 0;
     redHits = 0;
+    return prize;
+}
+
+void showPrize(const Prize& prize, const Text& lineHead, const Text& groupName, std::uint32_t run)
+{
+    appendText(编辑框1输出, lineHead + "  " + groupName + prize.logSuffix);
+    creditPrize(prize.amount, prize.levelLabel);
+    if (&prize == &prizeTable.front())
+        stopRun(run);
+}
+
+void judgeTicket(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
+                 const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
+                 const Text& groupBlue, const Text& groupName)
+{
+    const Prize* prize = judgeGroup(groupRedKey, red1, red2, red3, red4, red5, red6, drawnBlue, groupBlue);
+    if (prize == nullptr)
+        return;
+    const Text lineHead = "第" + intToText(drawCount) + "期:" + lastDrawText;
+    const std::uint32_t run = ownRun();
+    asOneStep([&] { showPrize(*prize, lineHead, groupName, run); });
 }
 
 void creditPrize(std::int32_t amount, ControlId levelLabel)

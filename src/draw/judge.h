@@ -19,6 +19,22 @@ struct Prize {
 // pair wins nothing.
 const Prize* findPrize(std::int32_t redHits, std::int32_t blueHit);
 
+// Counts one group's hits against a draw and gives the prize they win, or
+// nullptr. Touches no control: the worker does this between the steps that
+// show the draw. Sets lastDrawText; redHits and blueHit are back at 0 when
+// it returns.
+const Prize* judgeGroup(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
+                        const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
+                        const Text& groupBlue);
+
+// What the window shows of a win: the prize line (lineHead is "第N期:" and
+// the draw's text), the tallies, and for a first prize the stop of the
+// given run (0: the latest, as the stop button). Meant to run inside a step
+// on the user-interface thread, so it reads none of the worker's globals.
+void showPrize(const Prize& prize, const Text& lineHead, const Text& groupName, std::uint32_t run);
+
+// One group judged and its win shown, in one step: judgeGroup, then
+// showPrize for the calling worker's run.
 void judgeTicket(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
                  const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
                  const Text& groupBlue, const Text& groupName);

@@ -8,7 +8,7 @@ std::atomic<std::uint32_t> stoppedRuns{0};
 
 namespace {
 
-thread_local std::uint32_t ownRun = 0;
+thread_local std::uint32_t runOfThisThread = 0;
 
 void stopUpTo(std::uint32_t run)
 {
@@ -21,7 +21,12 @@ void stopUpTo(std::uint32_t run)
 
 void setOwnRun(std::uint32_t run)
 {
-    ownRun = run;
+    runOfThisThread = run;
+}
+
+std::uint32_t ownRun()
+{
+    return runOfThisThread;
 }
 
 bool stopRequested(std::uint32_t run)
@@ -31,11 +36,15 @@ bool stopRequested(std::uint32_t run)
 
 void onStopClicked()
 {
-    const std::uint32_t own = ownRun;
+    stopRun(ownRun());
+}
+
+void stopRun(std::uint32_t run)
+{
     // One step with the claims, so the run meant is the one on the caption.
-    asOneStep([own] {
+    asOneStep([run] {
         const std::uint32_t latest = claimedRuns.load();
-        const std::uint32_t meant = own != 0 ? own : latest;
+        const std::uint32_t meant = run != 0 ? run : latest;
         stopUpTo(meant);
         if (meant != latest)
             return; // a newer run owns the caption and the flag

@@ -19,6 +19,13 @@ extern std::atomic<std::uint32_t> stoppedRuns;
 
 // The run that the calling worker draws (0 on any other thread).
 void setOwnRun(std::uint32_t run);
+std::uint32_t ownRun();
+
+// The stop of one run: the given one, or with 0 the latest (the stop
+// button's). onStopClicked is stopRun(ownRun()); a step on the
+// user-interface thread that stops a worker's run passes the run it took
+// from the worker.
+void stopRun(std::uint32_t run);
 
 // Whether the given run has been asked to stop.
 bool stopRequested(std::uint32_t run);
