@@ -13,13 +13,13 @@
 #include "draw/draw_once.h"
 #include "draw/groups.h"
 #include "draw/run.h"
+#include "platform/qt/qt_log_view.h"
 #include "window/control_model.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEventLoop>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QTimer>
 
 #include <algorithm>
@@ -287,7 +287,7 @@ void flat(int reps)
     constexpr int Draws = 150;
     constexpr std::int32_t Lines = 100000;
     std::vector<double> ratios, empty, full;
-    auto* log = qobject_cast<QPlainTextEdit*>(harness::widget(编辑框1输出));
+    auto* log = dynamic_cast<LogView*>(harness::widget(编辑框1输出));
     int fullBlocks = 0;
     const auto emptyBlock = [&] {
         writeText(编辑框1输出, "");
@@ -297,7 +297,7 @@ void flat(int reps)
     const auto fullBlock = [&] {
         setLog(Lines);
         settle(20);
-        fullBlocks = log->blockCount();
+        fullBlocks = static_cast<int>(log->lineCount());
         full.push_back(drawBlock(Draws));
     };
     for (int r = 0; r < reps; ++r) {

@@ -3,15 +3,20 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-QString toQString(const Text& text)
+// Opening a converter looks the encoding up each time: each thread keeps
+// one of each. Stateless, so that a text cut inside a character does not
+// carry over into the next one.
+QString toQString(QByteArrayView text)
 {
-    QStringDecoder decoder("GBK");
-    return decoder(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    thread_local QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
+    decoder.resetState();
+    return decoder(text);
 }
 
 Text fromQString(const QString& text)
 {
-    QStringEncoder encoder("GBK");
+    thread_local QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
+    encoder.resetState();
     const QByteArray bytes = encoder(text);
     return Text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }

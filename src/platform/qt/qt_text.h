@@ -4,9 +4,10 @@
 
 #include "text/text.h"
 
+#include <QByteArrayView>
 #include <QString>
 
-QString toQString(const Text& text);
+QString toQString(QByteArrayView text); // a Text, or a part of one
 Text fromQString(const QString& text);
 
 // Line breaks as the program writes them (CR LF) and as Qt's text widgets

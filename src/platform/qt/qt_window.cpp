@@ -1,5 +1,6 @@
 #include "platform/qt/qt_window.h"
 
+#include "platform/qt/qt_log_view.h"
 #include "platform/qt/qt_text.h"
 
 #include <QApplication>
@@ -12,12 +13,9 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
 #include <QShortcut>
-#include <QTextCursor>
 #include <QTextLayout>
 
 #include <array>
@@ -227,15 +225,10 @@ QWidget* makeEditBox(const ControlSpec& spec, QWidget* parent, const QFont& font
     palette.setColor(QPalette::Base, Qt::white);
     hideSelectionWithoutFocus(palette, QColor(QRgb(spec.color)));
     if (spec.multiLine) {
-        auto* box = new QPlainTextEdit(parent);
-        box->setReadOnly(spec.readOnly);
-        box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        box->setUndoRedoEnabled(false);
+        // Only the log box is multi-line and read-only.
+        auto* box = new LogView(parent);
         box->setPalette(palette);
-        box->setFrameStyle(QFrame::Box | QFrame::Plain);
-        box->setLineWidth(1);
-        box->setPlainText(toDisplayLines(spec.text));
+        box->setBytes(spec.text);
         return box;
     }
     auto* box = new QLineEdit(parent);
@@ -245,7 +238,6 @@ QWidget* makeEditBox(const ControlSpec& spec, QWidget* parent, const QFont& font
     box->setPalette(palette);
     box->setFrame(false);
     box->setTextMargins(0, 0, 0, 0);
-    box->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid #7a7a7a; padding: 0px; background: white; }"));
     box->setText(toQString(spec.text));
     (void)font;
     return box;
@@ -338,6 +330,9 @@ bool buildMainWindow(const WindowEvents& events)
     window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     paintWhite(window);
+    // One style sheet for every single-line box: one per box costs a style
+    // object each at start-up.
+    window->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid #7a7a7a; padding: 0px; background: white; }"));
     window->setOuterSize(self.width, self.height);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
@@ -407,8 +402,8 @@ Text controlText(ControlId id)
     QWidget* control = qtwindow::widget(id);
     if (auto* line = qobject_cast<QLineEdit*>(control))
         return fromQString(line->text());
-    if (auto* log = qobject_cast<QPlainTextEdit*>(control))
-        return fromDisplayLines(log->toPlainText());
+    if (auto* log = dynamic_cast<LogView*>(control))
+        return log->bytes().toStdString();
     if (auto* tick = qobject_cast<QCheckBox*>(control))
         return fromQString(tick->text());
     if (auto* button = qobject_cast<QPushButton*>(control))
@@ -424,8 +419,8 @@ void setControlText(ControlId id, const Text& text)
     QWidget* control = qtwindow::widget(id);
     if (auto* line = qobject_cast<QLineEdit*>(control)) {
         line->setText(toQString(text));
-    } else if (auto* log = qobject_cast<QPlainTextEdit*>(control)) {
-        log->setPlainText(toDisplayLines(text));
+    } else if (auto* log = dynamic_cast<LogView*>(control)) {
+        log->setBytes(text);
     } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
         button->setText(toQString(text));
     } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
@@ -448,12 +443,8 @@ bool controlTicked(ControlId id)
 void appendControlText(ControlId id, const Text& text)
 {
     QWidget* control = qtwindow::widget(id);
-    if (auto* log = qobject_cast<QPlainTextEdit*>(control)) {
-        QTextCursor cursor(log->document());
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(toDisplayLines(text));
-        log->setTextCursor(cursor);
-        log->ensureCursorVisible();
+    if (auto* log = dynamic_cast<LogView*>(control)) {
+        log->appendBytes(text);
     } else if (auto* line = qobject_cast<QLineEdit*>(control)) {
         line->setText(line->text() + toQString(text));
         line->end(false);
