@@ -76,8 +76,9 @@ void LogView::appendBytes(QByteArrayView text)
     int shift = topY() - oldY;
     for (qsizetype i = oldTop; i < newTop; ++i)
         shift -= height(i);
+    // The margin above the text stays blank: only what lies below it moves.
     if (shift != 0)
-        viewport()->scroll(0, shift);
+        viewport()->scroll(0, shift, QRect(0, Margin, viewport()->width(), viewport()->height() - Margin));
     int y = topY();
     for (qsizetype i = newTop; i < changed && y < viewport()->height(); ++i)
         y += height(i);
