@@ -255,9 +255,10 @@ void appendControlText(ControlId id, const Text& text)
     // The true end is the text's length: EM_SETSEL(-1, ...) is not the end
     // on every implementation.
     const auto end = static_cast<WPARAM>(GetWindowTextLengthW(box));
-    SendMessageW(box, EM_SETSEL, end, static_cast<LPARAM>(end));
-    SendMessageW(box, EM_SCROLLCARET, 0, 0);
+    // The insert needs no scroll before it (under Wine a scroll walks the
+    // whole line table): one after it brings the new end into view.
     const std::wstring wide = toWide(text);
+    SendMessageW(box, EM_SETSEL, end, static_cast<LPARAM>(end));
     SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
     SendMessageW(box, EM_SCROLLCARET, 0, 0);
 }
