@@ -205,7 +205,7 @@ void LogView::mouseReleaseEvent(QMouseEvent* event)
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (event->button() == Qt::LeftButton && hasSelection() && clipboard->supportsSelection())
         clipboard->setText(selectedText(), QClipboard::Selection);
-    QAbstractScrollArea::mouseReleaseEvent(event);
+    event->accept();
 }
 
 void LogView::keyPressEvent(QKeyEvent* event)
