@@ -8,11 +8,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QtMath>
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -22,12 +25,64 @@ constexpr int Margin = 4;
 // does not lay them out again.
 constexpr qsizetype KeptAround = 128;
 
+// A scroll bar that repaints only when what it shows changes: in a long log
+// an append moves the handle by less than a pixel, and painting the bar
+// costs more than painting the line.
+class ScrollBar : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+    // The range and the value at its end in one step: the bar looks the
+    // same before and after an append, but not in between.
+    void showEnd(int maximum)
+    {
+        holding_ = true;
+        setRange(0, maximum);
+        setValue(maximum);
+        holding_ = false;
+        refresh(SliderValueChange);
+    }
+
+protected:
+    void sliderChange(SliderChange change) override
+    {
+        if (!holding_)
+            refresh(change);
+    }
+
+private:
+    struct Look {
+        QRect handle;
+        bool atMinimum = false;
+        bool atMaximum = false;
+        bool operator==(const Look&) const = default;
+    };
+
+    void refresh(SliderChange change)
+    {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        const Look look{style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
+                        value() == minimum(), value() == maximum()};
+        if (change != SliderValueChange && change != SliderRangeChange)
+            shown_.reset();
+        if (look == shown_)
+            return;
+        shown_ = look;
+        QScrollBar::sliderChange(change);
+    }
+
+    bool holding_ = false;
+    std::optional<Look> shown_;
+};
+
 } // namespace
 
 LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent)
 {
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
+    setVerticalScrollBar(new ScrollBar(Qt::Vertical, this));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setCursor(Qt::IBeamCursor);
@@ -62,8 +117,7 @@ void LogView::appendBytes(QByteArrayView text)
     anchor_ = caret_ = end();
 
     appending_ = true;
-    updateRange();
-    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    static_cast<ScrollBar*>(verticalScrollBar())->showEnd(endTop());
     appending_ = false;
 
     // The lines above the changed one look as they did: move their pixels
@@ -304,7 +358,7 @@ void LogView::indexLines(qsizetype from)
 
 // The scroll bar's largest value is the first line from which the rest fit
 // in the view: found from the end, laying out only those lines.
-void LogView::updateRange()
+int LogView::endTop() const
 {
     const int view = viewport()->height();
     qsizetype first = lineCount() - 1;
@@ -315,9 +369,14 @@ void LogView::updateRange()
             break;
         first = line;
     }
+    return static_cast<int>(std::min<qsizetype>(first, std::numeric_limits<int>::max()));
+}
+
+void LogView::updateRange()
+{
     const int lineSpacing = qMax(1, fontMetrics().lineSpacing());
-    verticalScrollBar()->setPageStep(qMax(1, (view - 2 * Margin) / lineSpacing));
-    verticalScrollBar()->setRange(0, static_cast<int>(std::min<qsizetype>(first, std::numeric_limits<int>::max())));
+    verticalScrollBar()->setPageStep(qMax(1, (viewport()->height() - 2 * Margin) / lineSpacing));
+    verticalScrollBar()->setRange(0, endTop());
 }
 
 qsizetype LogView::top() const

@@ -63,6 +63,7 @@ private:
     int height(qsizetype line) const { return qCeil(layout(line).boundingRect().height()); }
     void forgetLayouts();
     void indexLines(qsizetype from);
+    int endTop() const;
     void updateRange();
     qsizetype top() const;
     // Where the top line starts: the margin, or above the view when the
