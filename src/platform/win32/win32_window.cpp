@@ -109,6 +109,52 @@ void resizeTo(HWND control, int width, int height)
     SetWindowPos(control, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The height of a line of a box's font, as an edit control lays it out
+// (external leading counted in, so that a view is never taken for taller
+// than it is); 0 when it cannot be known. The log box keeps its font, so
+// the last answer is kept.
+int lineHeight(HWND box)
+{
+    static HWND measured = nullptr;
+    static int height = 0;
+    if (box == measured)
+        return height;
+    HDC dc = GetDC(box);
+    if (dc == nullptr)
+        return 0;
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0));
+    HGDIOBJ before = font ? SelectObject(dc, font) : nullptr;
+    TEXTMETRICW metrics{};
+    const bool known = GetTextMetricsW(dc, &metrics) != 0;
+    if (before)
+        SelectObject(dc, before);
+    ReleaseDC(box, dc);
+    if (!known)
+        return 0;
+    measured = box;
+    height = metrics.tmHeight + metrics.tmExternalLeading;
+    return height;
+}
+
+// Whether the last line of a multi-line box lies wholly in its view. Asked
+// with messages that cost the same whatever the text's length; under Wine
+// EM_SCROLLCARET walks the whole line table even when there is nothing to
+// scroll.
+bool lastLineInView(HWND box)
+{
+    if ((GetWindowLongW(box, GWL_STYLE) & ES_MULTILINE) == 0)
+        return false;
+    const int height = lineHeight(box);
+    if (height <= 0)
+        return false;
+    RECT format{};
+    SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    const LRESULT shown = (format.bottom - format.top) / height;
+    const LRESULT last = SendMessageW(box, EM_GETLINECOUNT, 0, 0) - 1;
+    const LRESULT first = SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0);
+    return first <= last && last < first + shown;
+}
+
 std::wstring windowText(HWND control)
 {
     const int length = GetWindowTextLengthW(control);
@@ -255,12 +301,14 @@ void appendControlText(ControlId id, const Text& text)
     // The true end is the text's length: EM_SETSEL(-1, ...) is not the end
     // on every implementation.
     const auto end = static_cast<WPARAM>(GetWindowTextLengthW(box));
-    // The insert needs no scroll before it (under Wine a scroll walks the
-    // whole line table): one after it brings the new end into view.
+    // The insert needs no scroll before it. After it the new end must be
+    // in view; Wine's insert scrolls there itself, and a second scroll
+    // would cost a walk of the whole line table for nothing.
     const std::wstring wide = toWide(text);
     SendMessageW(box, EM_SETSEL, end, static_cast<LPARAM>(end));
     SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
-    SendMessageW(box, EM_SCROLLCARET, 0, 0);
+    if (!lastLineInView(box))
+        SendMessageW(box, EM_SCROLLCARET, 0, 0);
 }
 
 void setControlLeft(ControlId id, int left)
