@@ -119,6 +119,7 @@ void LogView::appendBytes(QByteArrayView text)
     appending_ = true;
     static_cast<ScrollBar*>(verticalScrollBar())->showEnd(endTop());
     appending_ = false;
+    trimLayouts(); // the window may not be painting: hidden or minimised
 
     // The lines above the changed one look as they did: move their pixels
     // and paint only from the changed line down.
@@ -188,8 +189,7 @@ void LogView::paintEvent(QPaintEvent* event)
     const Spot from = std::min(anchor_, caret_);
     const Spot to = std::max(anchor_, caret_);
     int y = topY();
-    qsizetype line = top();
-    for (; line < lineCount() && y <= area.bottom(); ++line) {
+    for (qsizetype line = top(); line < lineCount() && y <= area.bottom(); ++line) {
         const int lineHeight = height(line);
         if (y + lineHeight > area.top()) {
             QTextLayout& laidOut = layout(line);
@@ -206,11 +206,7 @@ void LogView::paintEvent(QPaintEvent* event)
         }
         y += lineHeight;
     }
-    if (static_cast<qsizetype>(layouts_.size()) > 4 * KeptAround) {
-        const qsizetype first = top() - KeptAround;
-        const qsizetype last = line + KeptAround;
-        std::erase_if(layouts_, [&](const auto& entry) { return entry.first < first || entry.first > last; });
-    }
+    trimLayouts();
 }
 
 void LogView::resizeEvent(QResizeEvent* event)
@@ -341,6 +337,16 @@ QTextLayout& LogView::layout(qsizetype line) const
 void LogView::forgetLayouts()
 {
     layouts_.clear();
+}
+
+// Keeps only the laid-out lines near the view.
+void LogView::trimLayouts() const
+{
+    if (static_cast<qsizetype>(layouts_.size()) <= 4 * KeptAround)
+        return;
+    const qsizetype first = top() - KeptAround;
+    const qsizetype last = top() + verticalScrollBar()->pageStep() + KeptAround;
+    std::erase_if(layouts_, [&](const auto& entry) { return entry.first < first || entry.first > last; });
 }
 
 void LogView::indexLines(qsizetype from)

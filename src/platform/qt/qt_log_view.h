@@ -62,6 +62,7 @@ private:
     QTextLayout& layout(qsizetype line) const;
     int height(qsizetype line) const { return qCeil(layout(line).boundingRect().height()); }
     void forgetLayouts();
+    void trimLayouts() const;
     void indexLines(qsizetype from);
     int endTop() const;
     void updateRange();
