@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -218,6 +220,36 @@ protected:
     }
 };
 
+// The single-line boxes' look: a one-pixel grey border on white, the text
+// right inside it. One style object shared by every box: a style sheet per
+// box costs a style object each at start-up, and one on the window changes
+// the palette the push buttons inherit (their outline darkens).
+class EditBoxStyle : public QProxyStyle {
+public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override
+    {
+        if (element != PE_PanelLineEdit)
+            return QProxyStyle::drawPrimitive(element, option, painter, widget);
+        painter->fillRect(option->rect, Qt::white);
+        painter->setPen(QColor(0x7a, 0x7a, 0x7a));
+        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+    }
+    QRect subElementRect(SubElement element, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (element == SE_LineEditContents)
+            return option->rect.adjusted(1, 1, -1, -1);
+        return QProxyStyle::subElementRect(element, option, widget);
+    }
+};
+
+QStyle* editBoxStyle()
+{
+    // Never deleted: boxes may use it until the very end of the process.
+    static QStyle* const style = new EditBoxStyle;
+    return style;
+}
+
 QWidget* makeEditBox(const ControlSpec& spec, QWidget* parent, const QFont& font)
 {
     QPalette palette;
@@ -238,6 +270,7 @@ QWidget* makeEditBox(const ControlSpec& spec, QWidget* parent, const QFont& font
     box->setPalette(palette);
     box->setFrame(false);
     box->setTextMargins(0, 0, 0, 0);
+    box->setStyle(editBoxStyle());
     box->setText(toQString(spec.text));
     (void)font;
     return box;
@@ -330,9 +363,6 @@ bool buildMainWindow(const WindowEvents& events)
     window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     paintWhite(window);
-    // One style sheet for every single-line box: one per box costs a style
-    // object each at start-up.
-    window->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid #7a7a7a; padding: 0px; background: white; }"));
     window->setOuterSize(self.width, self.height);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
