@@ -279,10 +279,25 @@ void setControlText(ControlId id, const Text& text)
     HWND control = win32::controlWindow(id);
     if (control == nullptr)
         return;
-    SetWindowTextW(control, toWide(text).c_str());
-    if (controlSpec(id).kind == ControlKind::TransparentLabel)
+    const std::wstring wide = toWide(text);
+    if (controlSpec(id).kind == ControlKind::TransparentLabel) {
+        if (windowText(control) == wide)
+            return; // nothing to show, nothing to paint
+        // A static control paints its new text at once, straight over the
+        // old one when it has no background; with redrawing off it only
+        // takes the text, and the paint comes once, beneath it first.
+        // (Redrawing back on shows a window, so a hidden label is left be.)
+        const bool shown = (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+        if (shown)
+            SendMessageW(control, WM_SETREDRAW, FALSE, 0);
+        SetWindowTextW(control, wide.c_str());
+        if (shown)
+            SendMessageW(control, WM_SETREDRAW, TRUE, 0);
         win32::repaintBeneath(control);
-    else if (controlSpec(id).wraps)
+        return;
+    }
+    SetWindowTextW(control, wide.c_str());
+    if (controlSpec(id).wraps)
         InvalidateRect(control, nullptr, TRUE);
 }
 

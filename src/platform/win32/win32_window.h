@@ -28,7 +28,8 @@ int editBoxHeight(HWND box, const ControlSpec& spec, int height);
 HBRUSH controlColors(HWND control, HDC dc);
 // Answers WM_DRAWITEM for the wrapping label; false for anything else.
 bool drawWrappingLabel(const DRAWITEMSTRUCT& item);
-// Redraws what lies beneath a transparent label before it draws itself.
+// Marks what lies beneath a transparent label, and the label, for a paint
+// (the parent's first) when the thread is next idle.
 void repaintBeneath(HWND label);
 // Registers the panel's window class; false when that fails.
 bool registerPanelClass();
