@@ -10,18 +10,24 @@ windows=""
 [[ -x tests/wine/run.sh ]] && windows="--windows"
 scripts/setup.sh $windows
 
+tiers=0
 echo "== Linux build: unit and GUI tests"
 scripts/build.sh "$root/build/test"
 (cd build/test && ctest --output-on-failure -j"$(nproc)" --timeout 600)
+tiers=$((tiers + 1))
 
 for tier in tests/extra/*.sh; do
   [[ -x "$tier" ]] || continue
   echo "== $(basename "$tier" .sh)"
   "$tier"
+  tiers=$((tiers + 1))
 done
 
 if [[ -n "$windows" ]]; then
   echo "== Windows build under Wine"
   tests/wine/run.sh
+  tiers=$((tiers + 1))
 fi
+# Any failing tier has ended the script above (set -e).
 echo "All test tiers passed."
+echo "tiers: $tiers passed, 0 failed"
