@@ -62,20 +62,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     timeout 120 wineserver -w || true
 fi
 if [ ! -f "$work/prefix-ready" ] || [ "$tls/ca.pem" -nt "$work/prefix-ready" ]; then
-    python3 - "$work/fonts.reg" <<'EOF'
-import sys
-face = "WenQuanYi Micro Hei"
-link = "wqy-microhei.ttc,WenQuanYi Micro Hei"
-multi = ",".join(f"{b:02x}" for b in (link + "\0\0").encode("utf-16-le"))
-names = ["SimSun", "宋体", "NSimSun", "新宋体", "SimHei", "黑体", "Microsoft YaHei", "微软雅黑"]
-lines = ["Windows Registry Editor Version 5.00", "",
-         r"[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]"]
-lines += [f'"{name}"="{face}"' for name in names]
-lines += ["", r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]"]
-lines += [f'"{name}"=hex(7):{multi}' for name in ["Tahoma", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif", "Segoe UI"]]
-lines += ["", r"[HKEY_CURRENT_USER\Software\Wine\X11 Driver]", '"Decorated"="N"', ""]
-open(sys.argv[1], "w", encoding="utf-16").write("\r\n".join(lines))
-EOF
+    python3 "$root/tests/wine/fonts_reg.py" "$work/fonts.reg"
     timeout 60 wine regedit /S "$(winepath -w "$work/fonts.reg")" || skip "the prefix registry refused the fonts"
     timeout 60 wine "$driver" install-ca "$(winepath -w "$tls/ca.pem")" >/dev/null || skip "Wine does not trust the host's authority"
     touch "$work/prefix-ready"
