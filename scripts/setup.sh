@@ -26,4 +26,6 @@ if printf '%s\n' "${missing[@]}" | grep -q ':i386$'; then
   $sudo dpkg --add-architecture i386
 fi
 $sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+# With recommends: Wine needs its recommended libraries at run time (GnuTLS
+# for HTTPS, the X extensions, its fonts).
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
