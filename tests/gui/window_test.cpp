@@ -289,12 +289,12 @@ private slots:
         QCOMPARE(int(ControlCount), 69);
         for (const Row& row : rows) {
             const auto id = static_cast<ControlId>(row.order);
-            const ControlSpec& spec = controlSpec(id);
+            const ControlSpec& entry = controlSpec(id);
             const QString name = toQString(row.name);
             QWidget* widget = harness::widget(id);
             QVERIFY2(widget, qPrintable(name));
-            QCOMPARE(Text(spec.name), Text(row.name));
-            QVERIFY2(spec.kind == row.kind && ofKind(widget, row.kind, row.multiLine), qPrintable(name));
+            QCOMPARE(Text(entry.name), Text(row.name));
+            QVERIFY2(entry.kind == row.kind && ofKind(widget, row.kind, row.multiLine), qPrintable(name));
             QVERIFY2(widget->parentWidget() == harness::widget(row.container), qPrintable(name));
             QCOMPARE(widget->geometry(), QRect(row.left, row.top, row.width, shownHeight(row)));
 
@@ -305,7 +305,7 @@ private slots:
             QCOMPARE(widget->font().weight(), QFont::Normal);
 
             // The program's own view of the control.
-            if (spec.kind == K::EditBox && spec.container == 分组框1) {
+            if (entry.kind == K::EditBox && entry.container == 分组框1) {
                 QVERIFY2(!readText(id).empty(), qPrintable(name)); // filled at start-up
             } else {
                 QVERIFY2(readText(id) == row.text, qPrintable(name));

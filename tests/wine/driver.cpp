@@ -348,23 +348,23 @@ std::wstring classOf(HWND control)
 
 void checkControl(ControlId id, bool panel)
 {
-    const ControlSpec& spec = controlSpec(id);
+    const ControlSpec& entry = controlSpec(id);
     HWND control = hwnd(id);
     const std::string name = nameOf(id);
     const auto style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
     const std::wstring className = classOf(control);
 
     // Kind and look, as the Win32 class and styles carry them.
-    switch (spec.kind) {
+    switch (entry.kind) {
     case ControlKind::EditBox:
         check(className == L"edit", name + ": an edit box");
-        check(((style & ES_MULTILINE) != 0) == spec.multiLine, name + ": lines");
-        check(((style & ES_READONLY) != 0) == spec.readOnly, name + ": read-only");
-        check(((style & ES_CENTER) != 0) == (spec.align == Align::Center), name + ": alignment");
+        check(((style & ES_MULTILINE) != 0) == entry.multiLine, name + ": lines");
+        check(((style & ES_READONLY) != 0) == entry.readOnly, name + ": read-only");
+        check(((style & ES_CENTER) != 0) == (entry.align == Align::Center), name + ": alignment");
         // The edit control turns WS_BORDER into a one-pixel frame it draws
         // itself; a sunken edge would be thicker.
         check((GetWindowLongW(control, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) == 0, name + ": one-pixel border");
-        if (spec.multiLine)
+        if (entry.multiLine)
             check((style & WS_VSCROLL) && !(style & ES_AUTOHSCROLL) && !(style & WS_HSCROLL),
                   name + ": vertical scroll bar and word wrap");
         break;
@@ -372,7 +372,7 @@ void checkControl(ControlId id, bool panel)
     case ControlKind::TransparentLabel:
         check(className == L"static", name + ": a label");
         // One line centred vertically; the wrapping label draws its own lines.
-        check(spec.wraps ? (style & SS_TYPEMASK) == SS_OWNERDRAW
+        check(entry.wraps ? (style & SS_TYPEMASK) == SS_OWNERDRAW
                          : (style & SS_TYPEMASK) == SS_LEFT && (style & SS_CENTERIMAGE) != 0,
               name + ": one line centred, or wrapping");
         break;
@@ -393,46 +393,46 @@ void checkControl(ControlId id, bool panel)
     case ControlKind::Window:
         break;
     }
-    check(((style & WS_TABSTOP) != 0) == spec.isTabStop(), name + ": tab stop");
-    check(GetParent(control) == hwnd(spec.container), name + ": container");
+    check(((style & WS_TABSTOP) != 0) == entry.isTabStop(), name + ": tab stop");
+    check(GetParent(control) == hwnd(entry.container), name + ": container");
 
     // Place and size; the panel moved to the corner when it showed.
     const RECT place = placeInParent(control);
     const bool movedPanel = panel && id == 外形框2;
-    const int left = movedPanel ? 0 : spec.left;
-    const int top = movedPanel ? 0 : spec.top;
+    const int left = movedPanel ? 0 : entry.left;
+    const int top = movedPanel ? 0 : entry.top;
     check(place.left == left && place.top == top,
           name + ": place " + std::to_string(place.left) + "," + std::to_string(place.top));
     const int width = place.right - place.left;
     const int height = place.bottom - place.top;
-    check(width == spec.width, name + ": width " + std::to_string(width));
-    if (spec.kind == ControlKind::EditBox && !spec.multiLine) {
+    check(width == entry.width, name + ": width " + std::to_string(width));
+    if (entry.kind == ControlKind::EditBox && !entry.multiLine) {
         // At least one line of its font, in full, within the border.
         HDC dc = GetDC(nullptr);
-        HFONT font = CreateFontW(-spec.fontPixels, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, L"SimSun");
+        HFONT font = CreateFontW(-entry.fontPixels, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, L"SimSun");
         const HGDIOBJ old = SelectObject(dc, font);
         TEXTMETRICW metrics{};
         GetTextMetricsW(dc, &metrics);
         SelectObject(dc, old);
         DeleteObject(font);
         ReleaseDC(nullptr, dc);
-        check(height >= spec.height && height >= metrics.tmHeight + 2,
+        check(height >= entry.height && height >= metrics.tmHeight + 2,
               name + ": height " + std::to_string(height) + " for a line of " + std::to_string(metrics.tmHeight));
     } else {
-        check(height == spec.height, name + ": height " + std::to_string(height));
+        check(height == entry.height, name + ": height " + std::to_string(height));
     }
 
     // Visibility: the panel shows only after a differing version.
     const bool visible = (style & WS_VISIBLE) != 0;
-    check(visible == (spec.visible || movedPanel), name + ": visibility");
+    check(visible == (entry.visible || movedPanel), name + ": visibility");
     check(IsWindowEnabled(control), name + ": enabled");
-    if (spec.kind == ControlKind::TickBox)
+    if (entry.kind == ControlKind::TickBox)
         check(ticked(id), name + ": ticked at start");
 
     // Texts: captions as in the table; the boxes as start-up leaves them.
     const Text text = textOf(id);
-    if (spec.kind != ControlKind::EditBox)
-        check(text == spec.text, name + ": caption \"" + shown(text) + "\"");
+    if (entry.kind != ControlKind::EditBox)
+        check(text == entry.text, name + ": caption \"" + shown(text) + "\"");
 }
 
 void checkStacking(HWND parent)

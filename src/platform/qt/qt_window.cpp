@@ -125,11 +125,11 @@ private:
 MainWindow* window = nullptr;
 std::array<QWidget*, ControlCount> widgets{};
 
-QFont fontOf(const ControlSpec& spec)
+QFont fontOf(const ControlSpec& entry)
 {
     QFont font = QApplication::font();
-    if (spec.fontPixels > 0)
-        font.setPixelSize(spec.fontPixels);
+    if (entry.fontPixels > 0)
+        font.setPixelSize(entry.fontPixels);
     font.setWeight(QFont::Normal);
     return font;
 }
@@ -151,9 +151,9 @@ constexpr int EdgeThickness = 2;
 
 // A single-line box is never shorter than one line of its font: the height
 // of a Chinese character (the font's pixel height) and two edges.
-int editHeight(const ControlSpec& spec, const QFont& font, int height)
+int editHeight(const ControlSpec& entry, const QFont& font, int height)
 {
-    if (spec.multiLine)
+    if (entry.multiLine)
         return height;
     const int character = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
     return qMax(height, character + 2 * EdgeThickness);
@@ -250,57 +250,57 @@ QStyle* editBoxStyle()
     return style;
 }
 
-QWidget* makeEditBox(const ControlSpec& spec, QWidget* parent, const QFont& font)
+QWidget* makeEditBox(const ControlSpec& entry, QWidget* parent, const QFont& font)
 {
     QPalette palette;
-    palette.setColor(QPalette::Text, QColor(QRgb(spec.color)));
+    palette.setColor(QPalette::Text, QColor(QRgb(entry.color)));
     palette.setColor(QPalette::Base, Qt::white);
-    hideSelectionWithoutFocus(palette, QColor(QRgb(spec.color)));
-    if (spec.multiLine) {
+    hideSelectionWithoutFocus(palette, QColor(QRgb(entry.color)));
+    if (entry.multiLine) {
         // Only the log box is multi-line and read-only.
         auto* box = new LogView(parent);
         box->setPalette(palette);
-        box->setBytes(spec.text);
+        box->setBytes(entry.text);
         return box;
     }
     auto* box = new QLineEdit(parent);
     box->setMaxLength(std::numeric_limits<int>::max()); // no length limit
-    box->setReadOnly(spec.readOnly);
-    box->setAlignment((spec.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
+    box->setReadOnly(entry.readOnly);
+    box->setAlignment((entry.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
     box->setPalette(palette);
     box->setFrame(false);
     box->setTextMargins(0, 0, 0, 0);
     box->setStyle(editBoxStyle());
-    box->setText(toQString(spec.text));
+    box->setText(toQString(entry.text));
     (void)font;
     return box;
 }
 
-QWidget* makeControl(const ControlSpec& spec, QWidget* parent, const QFont& font)
+QWidget* makeControl(const ControlSpec& entry, QWidget* parent, const QFont& font)
 {
-    switch (spec.kind) {
+    switch (entry.kind) {
     case ControlKind::EditBox:
-        return makeEditBox(spec, parent, font);
+        return makeEditBox(entry, parent, font);
     case ControlKind::Label:
     case ControlKind::TransparentLabel: {
-        auto* label = spec.wraps ? new WrappingLabel(toDisplayLines(spec.text), parent)
-                                 : new QLabel(toDisplayLines(spec.text), parent);
+        auto* label = entry.wraps ? new WrappingLabel(toDisplayLines(entry.text), parent)
+                                 : new QLabel(toDisplayLines(entry.text), parent);
         label->setTextFormat(Qt::PlainText);
-        label->setWordWrap(spec.wraps);
-        label->setAlignment(spec.wraps ? (Qt::AlignLeft | Qt::AlignTop) : (Qt::AlignLeft | Qt::AlignVCenter));
-        if (spec.kind == ControlKind::Label)
+        label->setWordWrap(entry.wraps);
+        label->setAlignment(entry.wraps ? (Qt::AlignLeft | Qt::AlignTop) : (Qt::AlignLeft | Qt::AlignVCenter));
+        if (entry.kind == ControlKind::Label)
             paintWhite(label);
-        label->setProperty(CaptionProperty, QByteArray(spec.text));
+        label->setProperty(CaptionProperty, QByteArray(entry.text));
         return label;
     }
     case ControlKind::TickBox: {
-        auto* box = new QCheckBox(toQString(spec.text), parent);
-        box->setChecked(spec.ticked);
+        auto* box = new QCheckBox(toQString(entry.text), parent);
+        box->setChecked(entry.ticked);
         paintWhite(box);
         return box;
     }
     case ControlKind::GroupBox: {
-        auto* box = new GroupBox(toQString(spec.text), parent);
+        auto* box = new GroupBox(toQString(entry.text), parent);
         paintWhite(box);
         return box;
     }
@@ -316,7 +316,7 @@ QWidget* makeControl(const ControlSpec& spec, QWidget* parent, const QFont& font
         return panel;
     }
     case ControlKind::PushButton:
-        return new QPushButton(toQString(spec.text), parent);
+        return new QPushButton(toQString(entry.text), parent);
     case ControlKind::Window:
         break;
     }
@@ -379,22 +379,22 @@ bool buildMainWindow(const WindowEvents& events)
     // the table than what they hold, so they are made first.
     for (int pass = 0; pass < 2; ++pass) {
         for (int i = 1; i < ControlCount; ++i) {
-            const ControlSpec& spec = controlSpec(static_cast<ControlId>(i));
-            const bool container = spec.kind == ControlKind::GroupBox || spec.kind == ControlKind::Panel;
+            const ControlSpec& entry = controlSpec(static_cast<ControlId>(i));
+            const bool container = entry.kind == ControlKind::GroupBox || entry.kind == ControlKind::Panel;
             if ((pass == 0) != container)
                 continue;
-            QWidget* parent = widgets[static_cast<std::size_t>(spec.container)];
-            const QFont font = fontOf(spec);
-            QWidget* control = makeControl(spec, parent, font);
+            QWidget* parent = widgets[static_cast<std::size_t>(entry.container)];
+            const QFont font = fontOf(entry);
+            QWidget* control = makeControl(entry, parent, font);
             control->setFont(font);
-            control->setGeometry(spec.left, spec.top, spec.width,
-                                 spec.kind == ControlKind::EditBox ? editHeight(spec, font, spec.height)
-                                                                   : spec.height);
-            control->setFocusPolicy(spec.isTabStop() ? Qt::StrongFocus : Qt::NoFocus);
-            control->setVisible(spec.visible);
-            if (dragsWindow(spec.kind))
+            control->setGeometry(entry.left, entry.top, entry.width,
+                                 entry.kind == ControlKind::EditBox ? editHeight(entry, font, entry.height)
+                                                                   : entry.height);
+            control->setFocusPolicy(entry.isTabStop() ? Qt::StrongFocus : Qt::NoFocus);
+            control->setVisible(entry.visible);
+            if (dragsWindow(entry.kind))
                 control->installEventFilter(window);
-            connectClicks(spec.id, control, events.clicked);
+            connectClicks(entry.id, control, events.clicked);
             widgets[static_cast<std::size_t>(i)] = control;
         }
     }
@@ -508,9 +508,9 @@ void setControlHeight(ControlId id, int height)
     if (control == window) {
         window->setOuterSize(window->outerWidth(), height);
     } else if (control) {
-        const ControlSpec& spec = controlSpec(id);
+        const ControlSpec& entry = controlSpec(id);
         control->resize(control->width(),
-                        spec.kind == ControlKind::EditBox ? editHeight(spec, control->font(), height) : height);
+                        entry.kind == ControlKind::EditBox ? editHeight(entry, control->font(), height) : height);
     }
 }
 

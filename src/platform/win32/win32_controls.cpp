@@ -71,24 +71,24 @@ struct ClassAndStyle {
     DWORD extendedStyle;
 };
 
-ClassAndStyle classAndStyle(const ControlSpec& spec)
+ClassAndStyle classAndStyle(const ControlSpec& entry)
 {
-    switch (spec.kind) {
+    switch (entry.kind) {
     case ControlKind::EditBox:
-        if (spec.multiLine)
+        if (entry.multiLine)
             return {WC_EDITW,
                     WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_LEFT |
-                        (spec.readOnly ? ES_READONLY : 0u),
+                        (entry.readOnly ? ES_READONLY : 0u),
                     0};
         return {WC_EDITW,
-                WS_BORDER | ES_AUTOHSCROLL | (spec.align == Align::Center ? ES_CENTER : ES_LEFT) |
-                    (spec.readOnly ? ES_READONLY : 0u),
+                WS_BORDER | ES_AUTOHSCROLL | (entry.align == Align::Center ? ES_CENTER : ES_LEFT) |
+                    (entry.readOnly ? ES_READONLY : 0u),
                 0};
     case ControlKind::Label:
     case ControlKind::TransparentLabel:
         // One line centred vertically, or the wrapping label from the top,
         // which draws itself (drawWrappingLabel).
-        return {WC_STATICW, static_cast<DWORD>(SS_NOPREFIX | (spec.wraps ? SS_OWNERDRAW : SS_LEFT | SS_CENTERIMAGE)), 0};
+        return {WC_STATICW, static_cast<DWORD>(SS_NOPREFIX | (entry.wraps ? SS_OWNERDRAW : SS_LEFT | SS_CENTERIMAGE)), 0};
     case ControlKind::TickBox:
         return {WC_BUTTONW, BS_AUTOCHECKBOX, 0};
     case ControlKind::GroupBox:
@@ -119,16 +119,16 @@ bool registerPanelClass()
     return RegisterClassExW(&panel) != 0;
 }
 
-HFONT fontFor(const ControlSpec& spec)
+HFONT fontFor(const ControlSpec& entry)
 {
     static std::map<int, HFONT> fonts;
-    const auto known = fonts.find(spec.fontPixels);
+    const auto known = fonts.find(entry.fontPixels);
     if (known != fonts.end())
         return known->second;
 
     LOGFONTW look{};
-    if (spec.fontPixels > 0) {
-        look.lfHeight = -spec.fontPixels; // a character height, not a cell height
+    if (entry.fontPixels > 0) {
+        look.lfHeight = -entry.fontPixels; // a character height, not a cell height
     } else {
         NONCLIENTMETRICSW metrics{};
         metrics.cbSize = sizeof metrics;
@@ -146,18 +146,18 @@ HFONT fontFor(const ControlSpec& spec)
     HFONT font = CreateFontIndirectW(&look);
     if (font == nullptr)
         font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    fonts.emplace(spec.fontPixels, font);
+    fonts.emplace(entry.fontPixels, font);
     return font;
 }
 
-int editBoxHeight(HWND box, const ControlSpec& spec, int height)
+int editBoxHeight(HWND box, const ControlSpec& entry, int height)
 {
-    if (spec.kind != ControlKind::EditBox || spec.multiLine)
+    if (entry.kind != ControlKind::EditBox || entry.multiLine)
         return height;
     HDC dc = GetDC(box);
     if (dc == nullptr)
         return height;
-    const HGDIOBJ old = SelectObject(dc, fontFor(spec));
+    const HGDIOBJ old = SelectObject(dc, fontFor(entry));
     TEXTMETRICW metrics{};
     const bool measured = GetTextMetricsW(dc, &metrics) != 0;
     SelectObject(dc, old);
@@ -168,32 +168,32 @@ int editBoxHeight(HWND box, const ControlSpec& spec, int height)
     return height < least ? least : height;
 }
 
-HWND createControl(const ControlSpec& spec, HWND parent)
+HWND createControl(const ControlSpec& entry, HWND parent)
 {
-    const ClassAndStyle how = classAndStyle(spec);
+    const ClassAndStyle how = classAndStyle(entry);
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | how.style;
-    if (spec.visible)
+    if (entry.visible)
         style |= WS_VISIBLE;
-    if (spec.isTabStop())
+    if (entry.isTabStop())
         style |= WS_TABSTOP;
-    const std::wstring text = toWide(spec.text);
-    HWND control = CreateWindowExW(how.extendedStyle, how.className, text.c_str(), style, spec.left, spec.top,
-                                   spec.width, spec.height, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdBase + spec.id)),
+    const std::wstring text = toWide(entry.text);
+    HWND control = CreateWindowExW(how.extendedStyle, how.className, text.c_str(), style, entry.left, entry.top,
+                                   entry.width, entry.height, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdBase + entry.id)),
                                    instance(), nullptr);
     if (control == nullptr)
         return nullptr;
 
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(spec)), FALSE);
-    switch (spec.kind) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(entry)), FALSE);
+    switch (entry.kind) {
     case ControlKind::EditBox:
         SendMessageW(control, EM_SETLIMITTEXT, 0, 0); // no length limit
-        if (!spec.multiLine)
-            SetWindowPos(control, nullptr, 0, 0, spec.width, editBoxHeight(control, spec, spec.height),
+        if (!entry.multiLine)
+            SetWindowPos(control, nullptr, 0, 0, entry.width, editBoxHeight(control, entry, entry.height),
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         break;
     case ControlKind::TickBox:
-        SendMessageW(control, BM_SETCHECK, spec.ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+        SendMessageW(control, BM_SETCHECK, entry.ticked ? BST_CHECKED : BST_UNCHECKED, 0);
         break;
     case ControlKind::GroupBox: {
         const auto previous = reinterpret_cast<WNDPROC>(
@@ -213,10 +213,10 @@ HBRUSH controlColors(HWND control, HDC dc)
     const int id = controlOf(control);
     if (id <= WindowSelf)
         return nullptr;
-    const ControlSpec& spec = controlSpec(static_cast<ControlId>(id));
-    switch (spec.kind) {
+    const ControlSpec& entry = controlSpec(static_cast<ControlId>(id));
+    switch (entry.kind) {
     case ControlKind::TransparentLabel:
-        SetTextColor(dc, colorOf(spec.color));
+        SetTextColor(dc, colorOf(entry.color));
         SetBkMode(dc, TRANSPARENT);
         return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
     case ControlKind::EditBox: // read-only boxes ask with WM_CTLCOLORSTATIC
@@ -224,7 +224,7 @@ HBRUSH controlColors(HWND control, HDC dc)
     case ControlKind::TickBox:
     case ControlKind::GroupBox:
     case ControlKind::Panel:
-        SetTextColor(dc, colorOf(spec.color));
+        SetTextColor(dc, colorOf(entry.color));
         SetBkColor(dc, RGB(255, 255, 255));
         return whiteBrush();
     case ControlKind::PushButton:
@@ -265,12 +265,12 @@ bool drawWrappingLabel(const DRAWITEMSTRUCT& item)
     const int id = controlOf(item.hwndItem);
     if (id <= WindowSelf || !controlSpec(static_cast<ControlId>(id)).wraps)
         return false;
-    const ControlSpec& spec = controlSpec(static_cast<ControlId>(id));
+    const ControlSpec& entry = controlSpec(static_cast<ControlId>(id));
     HDC dc = item.hDC;
     RECT area = item.rcItem;
     FillRect(dc, &area, whiteBrush());
-    const HGDIOBJ oldFont = SelectObject(dc, fontFor(spec));
-    SetTextColor(dc, colorOf(spec.color));
+    const HGDIOBJ oldFont = SelectObject(dc, fontFor(entry));
+    SetTextColor(dc, colorOf(entry.color));
     SetBkMode(dc, TRANSPARENT);
 
     // Lines follow each other at the character height: with the usual

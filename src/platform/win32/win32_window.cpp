@@ -86,9 +86,9 @@ bool registerMainClass()
     return RegisterClassExW(&main) != 0;
 }
 
-bool isContainer(const ControlSpec& spec)
+bool isContainer(const ControlSpec& entry)
 {
-    return spec.kind == ControlKind::GroupBox || spec.kind == ControlKind::Panel;
+    return entry.kind == ControlKind::GroupBox || entry.kind == ControlKind::Panel;
 }
 
 RECT placeInParent(HWND control)
@@ -220,10 +220,10 @@ bool buildMainWindow(const WindowEvents& windowEvents)
     // are made first.
     for (const bool containers : {true, false}) {
         for (int i = 1; i < ControlCount; ++i) {
-            const ControlSpec& spec = controlSpec(static_cast<ControlId>(i));
-            if (isContainer(spec) != containers)
+            const ControlSpec& entry = controlSpec(static_cast<ControlId>(i));
+            if (isContainer(entry) != containers)
                 continue;
-            HWND control = win32::createControl(spec, controls[static_cast<std::size_t>(spec.container)]);
+            HWND control = win32::createControl(entry, controls[static_cast<std::size_t>(entry.container)]);
             if (control == nullptr)
                 return false;
             controls[static_cast<std::size_t>(i)] = control;

@@ -19,11 +19,11 @@ HWND controlWindow(ControlId id);
 int controlOf(HWND window);
 
 // Builds one control from its table row as a child of parent (controls.cpp).
-HWND createControl(const ControlSpec& spec, HWND parent);
+HWND createControl(const ControlSpec& entry, HWND parent);
 // The font of a table row; fonts live as long as the process.
-HFONT fontFor(const ControlSpec& spec);
+HFONT fontFor(const ControlSpec& entry);
 // A single-line edit box is at least one line of its font tall.
-int editBoxHeight(HWND box, const ControlSpec& spec, int height);
+int editBoxHeight(HWND box, const ControlSpec& entry, int height);
 // Answers WM_CTLCOLOR* for one of our controls; null when it is not ours.
 HBRUSH controlColors(HWND control, HDC dc);
 // Answers WM_DRAWITEM for the wrapping label; false for anything else.
