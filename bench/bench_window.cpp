@@ -7,6 +7,7 @@
 //   tavrelle_bench whatif REPS    the draws with their control work as one UI step
 //   tavrelle_bench step-parts N   where one draw's UI work goes, part by part
 // Each prints "RESULT <figure> <value> <context>" lines for bench/run.sh.
+#include "stats.h"
 #include "harness.h"
 
 #include "app/globals.h"
@@ -46,26 +47,6 @@ using Clock = std::chrono::steady_clock;
 double msBetween(Clock::time_point from, Clock::time_point to)
 {
     return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-// Nearest-rank percentile.
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    std::size_t rank = static_cast<std::size_t>(std::ceil(p / 100.0 * static_cast<double>(values.size())));
-    rank = std::clamp<std::size_t>(rank, 1, values.size());
-    return values[rank - 1];
 }
 
 void result(const char* figure, double value, const std::string& context)

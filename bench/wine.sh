@@ -44,7 +44,7 @@ app="$work/app/src/tavrelle.exe"
 driver="$work/wine_driver.exe"
 bare="$work/wine_bare.exe"
 cd "$root"
-if [ ! -x "$driver" ] || [ -n "$(find bench/wine_driver.cpp src/window src/text src/platform/win32/win32_text.* -newer "$driver")" ]; then
+if [ ! -x "$driver" ] || [ -n "$(find bench/wine_driver.cpp bench/stats.h src/window src/text src/platform/win32/win32_text.* -newer "$driver")" ]; then
     i686-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=CP936 \
         -DUNICODE -D_UNICODE -DNOMINMAX -Isrc bench/wine_driver.cpp src/window/control_table.cpp \
         src/text/text.cpp src/platform/win32/win32_text.cpp -static -s -o "$driver" -lcrypt32 -lgdi32

@@ -12,6 +12,7 @@
 //   wine_driver.exe close                   closes the window
 //
 // Prints "RESULT <figure> <value> <context>" lines; every wait is bounded.
+#include "stats.h"
 #include "platform/win32/win32_text.h"
 #include "text/text.h"
 #include "window/controls.h"
@@ -49,25 +50,6 @@ double nowMs()
     LARGE_INTEGER now{};
     QueryPerformanceCounter(&now);
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    auto rank = static_cast<std::size_t>(std::ceil(p / 100.0 * static_cast<double>(values.size())));
-    rank = std::clamp<std::size_t>(rank, 1, values.size());
-    return values[rank - 1];
 }
 
 void result(const char* figure, double value, const std::string& context)
