@@ -49,19 +49,6 @@ double msBetween(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
-void result(const char* figure, double value, const std::string& context)
-{
-    std::printf("RESULT\t%s\t%.3f\t%s\n", figure, value, context.c_str());
-    std::fflush(stdout);
-}
-
-std::string format(const char* pattern, double a, double b = 0, double c = 0)
-{
-    char buffer[256];
-    std::snprintf(buffer, sizeof buffer, pattern, a, b, c);
-    return buffer;
-}
-
 // Dispatches events until condition holds, looking every millisecond.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
 {

@@ -52,19 +52,6 @@ double nowMs()
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-void result(const char* figure, double value, const std::string& context)
-{
-    std::printf("RESULT\t%s\t%.3f\t%s\n", figure, value, context.c_str());
-    std::fflush(stdout);
-}
-
-std::string format(const char* pattern, double a, double b = 0, double c = 0)
-{
-    char buffer[256];
-    std::snprintf(buffer, sizeof buffer, pattern, a, b, c);
-    return buffer;
-}
-
 // --- The window ---------------------------------------------------------------
 
 HWND mainWindow = nullptr;
