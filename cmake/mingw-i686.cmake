@@ -1,20 +1,5 @@
-# Cross-compiles the Windows program for 32-bit x86 with MinGW-w64.
-# The -posix compilers use the POSIX thread model, in which std::thread and
-# std::mutex exist (the core needs them); the plain ones lack both.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles the Windows program for 32-bit x86 with MinGW-w64: the
+# tavrelle.exe that users of 32-bit Windows run.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(TAVRELLE_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${TAVRELLE_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TAVRELLE_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${TAVRELLE_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TAVRELLE_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# One executable that needs no DLL beside it: the C and C++ runtimes and
-# winpthread are linked in.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

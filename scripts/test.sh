@@ -23,11 +23,16 @@ for tier in tests/extra/*.sh; do
   tiers=$((tiers + 1))
 done
 
+wine_summary=""
 if [[ -n "$windows" ]]; then
-  echo "== Windows build under Wine"
-  tests/wine/run.sh
+  echo "== Windows builds under Wine"
+  tests/wine/run.sh "$root/build/wine"
+  wine_summary="$root/build/wine/builds.txt"
   tiers=$((tiers + 1))
 fi
 # Any failing tier has ended the script above (set -e).
 echo "All test tiers passed."
+if [[ -n "$wine_summary" ]]; then
+  while read -r line; do echo "Windows: $line"; done <"$wine_summary"
+fi
 echo "tiers: $tiers passed, 0 failed"
