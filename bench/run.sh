@@ -115,8 +115,15 @@ echo "bench: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg) at the start"
 mkdir -p "$build/runtime"; chmod 700 "$build/runtime"
 for platform in $platforms; do
     if [ "$platform" = wine ]; then
-        echo "bench: wine ..." >&2
-        DISPLAY="$display" "$root/bench/wine.sh" "$results" "$port" "$tls" || echo "bench: the Wine figures failed" >&2
+        # Every Windows build this machine runs: both where 32-bit code
+        # runs, the x86-64 one under wine64 where it does not.
+        source "$root/tests/wine/builds.sh"
+        windows_builds || true
+        for line in "${left_out[@]+"${left_out[@]}"}"; do echo "bench: $line" >&2; done
+        for b in "${builds[@]+"${builds[@]}"}"; do
+            echo "bench: wine-$b ..." >&2
+            DISPLAY="$display" "$root/bench/wine.sh" "$b" "$results" "$port" "$tls" || echo "bench: the wine-$b figures failed" >&2
+        done
         continue
     fi
     echo "bench: $platform ..." >&2
@@ -135,6 +142,10 @@ done
 python3 - "$results" "$build/results.md" "$platforms" <<'EOF'
 import sys
 rows, out, platforms = sys.argv[1], sys.argv[2], sys.argv[3].split()
+# The Windows column: one for each build measured.
+measured = {line.split("\t")[1] for line in open(rows, encoding="utf-8") if "\t" in line}
+platforms = [q for p in platforms
+             for q in ([b for b in ("wine-win32", "wine-x64") if b in measured] if p == "wine" else [p])]
 figures = [
     ("pacing", "wall time of a 200-draw run, five groups / (200 x 10 ms)", "<= 1.05"),
     ("flat", "time per draw with 100,000 log lines / with an empty log", "<= 1.2"),
@@ -164,7 +175,8 @@ def cell(figure, platform):
     except ValueError:
         return value
 
-names = {"offscreen": "Linux offscreen", "xcb": "Linux Xvfb (xcb)", "wine": "Windows (Wine)"}
+names = {"offscreen": "Linux offscreen", "xcb": "Linux Xvfb (xcb)",
+         "wine-win32": "Windows tavrelle.exe (32-bit, Wine)", "wine-x64": "Windows tavrelle-x64.exe (wine64)"}
 header = ["figure", "goal"] + [names.get(p, p) for p in platforms]
 table = [header] + [[f, g] + [cell(f, p) for p in platforms] for f, _, g in figures]
 widths = [max(len(r[i]) for r in table) for i in range(len(header))]

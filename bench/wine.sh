@@ -1,31 +1,36 @@
 #!/usr/bin/env bash
-# The Windows build's figures: tavrelle.exe (as scripts/build-windows.sh
-# builds it, with its update address on a local HTTPS host) under Wine, on
-# the X display in $DISPLAY, timed from outside by bench/wine_driver.cpp.
-# Called by bench/run.sh, which provides the display, the update host and
-# the results file:
-#   bench/wine.sh RESULTS_TSV UPDATE_PORT TLS_DIR
-# Appends "figure<TAB>wine<TAB>value<TAB>context" lines to RESULTS_TSV.
+# One Windows build's figures: tavrelle.exe (BUILD win32) or
+# tavrelle-x64.exe (BUILD x64), as scripts/build-windows.sh builds it with
+# its update address on a local HTTPS host, under Wine (wine64 for x64), on
+# the X display in $DISPLAY, timed from outside by bench/wine_driver.cpp
+# built for the same architecture. Called by bench/run.sh once for each
+# build this machine runs (tests/wine/builds.sh), which provides the
+# display, the update host and the results file:
+#   bench/wine.sh BUILD RESULTS_TSV UPDATE_PORT TLS_DIR
+# Appends "figure<TAB>wine-BUILD<TAB>value<TAB>context" lines to RESULTS_TSV.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-results="$1" port="$2" tls="$3"
-work="$root/build/bench/wine"
+build="$1" results="$2" port="$3" tls="$4"
+work="$root/build/bench/wine/$build"
 mkdir -p "$work"
 quick="${QUICK:-0}"
 if [ "$quick" = 1 ]; then pacing_reps=2 flat_reps=1 clicks=60 startup_reps=4; else pacing_reps=4 flat_reps=2 clicks=100 startup_reps=6; fi
 
-say() { echo "bench: wine: $*" >&2; }
-record() { printf '%s\twine\t%s\t%s\n' "$1" "$2" "$3" >>"$results"; }
+say() { echo "bench: wine-$build: $*" >&2; }
+record() { printf '%s\twine-%s\t%s\t%s\n' "$1" "$build" "$2" "$3" >>"$results"; }
 skip() {
     say "$1"
     for figure in pacing flat respond startup memory; do record "$figure" "not measured" "$1"; done
     exit 0
 }
 
-command -v wine >/dev/null || skip "no wine"
-command -v i686-w64-mingw32-g++-posix >/dev/null || skip "no MinGW-w64 cross compiler"
+source "$root/tests/wine/builds.sh"
+use_windows_build "$build"
+[ -x "$loader" ] || skip "no $loader"
+command -v "$cross-g++-posix" >/dev/null || skip "no MinGW-w64 cross compiler for $build"
+winpath() { "$loader" winepath.exe -w "$1" 2>/dev/null | tr -d '\r'; }
 
-export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
 
 app_pid=""
@@ -36,21 +41,21 @@ cleanup() {
 trap cleanup EXIT
 
 # --- builds -------------------------------------------------------------------
-say "building tavrelle.exe (update host https://localhost:$port)"
-TAVRELLE_NO_DIST=1 "$root/scripts/build-windows.sh" "$work/app" \
+say "building $program (update host https://localhost:$port)"
+TAVRELLE_NO_DIST=1 "$root/scripts/build-windows.sh" --arch "$build" "$work/app" \
     "-DTAVRELLE_UPDATE_URL=https://localhost:$port/%E6%9B%B4%E6%96%B0%E7%89%88%E6%9C%AC.txt" >/dev/null 2>"$work/build.err" ||
-    skip "tavrelle.exe did not build: $(tail -1 "$work/build.err")"
-app="$work/app/src/tavrelle.exe"
+    skip "$program did not build: $(tail -1 "$work/build.err")"
+app="$work/app/$build/src/$program"
 driver="$work/wine_driver.exe"
 bare="$work/wine_bare.exe"
 cd "$root"
 if [ ! -x "$driver" ] || [ -n "$(find bench/wine_driver.cpp bench/stats.h src/window src/text src/platform/win32/win32_text.* -newer "$driver")" ]; then
-    i686-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=CP936 \
+    "$cross-g++-posix" -std=c++20 -O2 -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=CP936 \
         -DUNICODE -D_UNICODE -DNOMINMAX -Isrc bench/wine_driver.cpp src/window/control_table.cpp \
         src/text/text.cpp src/platform/win32/win32_text.cpp -static -s -o "$driver" -lcrypt32 -lgdi32
 fi
 if [ ! -x "$bare" ] || [ bench/wine_bare.cpp -nt "$bare" ]; then
-    i686-w64-mingw32-g++-posix -std=c++20 -O2 -municode -mwindows -DUNICODE -D_UNICODE bench/wine_bare.cpp \
+    "$cross-g++-posix" -std=c++20 -O2 -municode -mwindows -DUNICODE -D_UNICODE bench/wine_bare.cpp \
         -static -s -o "$bare"
 fi
 
@@ -58,28 +63,29 @@ fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     say "creating the Wine prefix (once; a minute or two)"
     rm -rf "$WINEPREFIX"
-    timeout 300 wineboot --init >/dev/null 2>&1 || skip "wineboot did not finish"
+    timeout 300 "$loader" wineboot.exe --init >"$work/wineboot.log" 2>&1 ||
+        skip "wineboot did not finish: $(tail -1 "$work/wineboot.log")"
     timeout 120 wineserver -w || true
 fi
 if [ ! -f "$work/prefix-ready" ] || [ "$tls/ca.pem" -nt "$work/prefix-ready" ]; then
     python3 "$root/tests/wine/fonts_reg.py" "$work/fonts.reg"
-    timeout 60 wine regedit /S "$(winepath -w "$work/fonts.reg")" || skip "the prefix registry refused the fonts"
-    timeout 60 wine "$driver" install-ca "$(winepath -w "$tls/ca.pem")" >/dev/null || skip "Wine does not trust the host's authority"
+    timeout 60 "$loader" regedit.exe /S "$(winpath "$work/fonts.reg")" || skip "the prefix registry refused the fonts"
+    timeout 60 "$loader" "$driver" install-ca "$(winpath "$tls/ca.pem")" >/dev/null || skip "Wine does not trust the host's authority"
     touch "$work/prefix-ready"
 fi
 
-drive() { timeout 240 wine "$driver" "$@"; }
+drive() { timeout 240 "$loader" "$driver" "$@"; }
 collect() { tr -d '\r' | grep $'^RESULT' | while IFS=$'\t' read -r _ figure value context; do record "$figure" "$value" "$context"; done; }
 
 # --- start-up -------------------------------------------------------------------
 say "start-up"
-drive startup "$startup_reps" "$(winepath -w "$app")" "$(winepath -w "$bare")" >"$work/startup.out" 2>&1 || true
+drive startup "$startup_reps" "$(winpath "$app")" "$(winpath "$bare")" >"$work/startup.out" 2>&1 || true
 grep -q $'^RESULT\tstartup' "$work/startup.out" || record startup failed "$(grep -m1 FAIL "$work/startup.out" || true)"
 collect <"$work/startup.out"
 
 # --- one window for the rest -------------------------------------------------------
 rss_kib() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status" 2>/dev/null; }
-timeout -k 10 600 wine "$app" >"$work/app.log" 2>&1 &
+timeout -k 10 600 "$loader" "$app" >"$work/app.log" 2>&1 &
 launcher=$!
 # The Windows process is the Wine process whose command line names the exe
 # (the largest, should a launcher match too).

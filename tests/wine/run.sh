@@ -54,37 +54,13 @@ logged() {
 }
 
 # --- Which builds can run here --------------------------------------------------
-loader32=/usr/lib/wine/wine
-loader64=/usr/lib/wine/wine64
-# Starts a Wine loader; on failure prints why, in the loader's (or the
-# kernel's) own words.
-try_loader() {
-  local loader="$1" output
-  if [[ ! -e "$loader" ]]; then echo "$loader is not installed"; return 1; fi
-  if output="$("$loader" --version 2>&1)"; then return 0; fi
-  # bash names itself and the line before the kernel's words: drop that.
-  echo "$loader --version: $(printf '%s' "$output" | tail -n 1 | sed 's/^.*: line [0-9]*: //')"
-  return 1
-}
-choice="${TAVRELLE_WINE_BUILDS:-}"
-builds=()
-case "$choice" in
-  win32) builds=(win32) ;;
-  x64) builds=(x64) ;;
-  both) builds=(win32 x64) ;;
-  "")
-    if why32="$(try_loader "$loader32")"; then builds+=(win32); fi
-    if why64="$(try_loader "$loader64")"; then builds+=(x64); fi
-    if [[ ${#builds[@]} -eq 0 ]]; then
-      echo "no Windows build can run here: 32-bit: $why32; 64-bit: $why64" >>"$summary"
-      fail "no Windows build can run on this machine: the 32-bit loader: $why32; the 64-bit loader: $why64"
-    fi
-    [[ " ${builds[*]} " == *" win32 "* ]] || echo "left out tavrelle.exe (32-bit): Wine's 32-bit loader does not start here: $why32" >>"$summary"
-    [[ " ${builds[*]} " == *" x64 "* ]] || echo "left out tavrelle-x64.exe (x86-64): Wine's 64-bit loader does not start here: $why64" >>"$summary"
-    ;;
-  *) fail "TAVRELLE_WINE_BUILDS must be win32, x64 or both, not '$choice'" ;;
-esac
-[[ -n "$choice" ]] && echo "builds chosen by TAVRELLE_WINE_BUILDS=$choice" >>"$summary"
+source "$root/tests/wine/builds.sh"
+status=0
+windows_builds || status=$?
+[[ ${#left_out[@]} -eq 0 ]] || printf '%s\n' "${left_out[@]}" >"$summary"
+if [[ $status -ne 0 ]]; then
+  fail "the Windows builds cannot be tested here: $(paste -sd';' "$summary")"
+fi
 say "builds to test: ${builds[*]}"
 while read -r line; do say "$line"; done <"$summary"
 
@@ -177,7 +153,7 @@ s.bind(("127.0.0.1", int(sys.argv[1]))); s.listen(8); print("ready", flush=True)
 
 # --- One build, every scenario ---------------------------------------------------
 # Set by test_build for the build under test.
-build="" loader="" driver="" app="" shipped=""
+build="" loader="" cross="" program="" driver="" app="" shipped=""
 
 # Runs the driver; its own output (and FAIL lines) stay on the console.
 drive() { timeout 180 "$loader" "$driver" "$@"; }
@@ -217,18 +193,11 @@ screenshot() {
 
 test_build() {
   build="$1"
-  local cross objdump build_started
+  local objdump build_started
   build_started=$(date +%s)
-  if [[ $build == win32 ]]; then
-    loader="$loader32" cross=i686-w64-mingw32 shipped=dist/tavrelle.exe
-    export WINEARCH=win32 WINEPREFIX="$work/prefix"
-    unset WINELOADER
-  else
-    loader="$loader64" cross=x86_64-w64-mingw32 shipped=dist/tavrelle-x64.exe
-    export WINEARCH=win64 WINEPREFIX="$work/prefix-x64"
-    # What Debian's wine script sets when it starts wine64 itself.
-    export WINELOADER="$loader64"
-  fi
+  use_windows_build "$build"
+  shipped="dist/$program"
+  export WINEPREFIX="$work/prefix-$build"
   app="$work/app/$build/src/$(basename "$shipped")"
   driver="$work/driver-$build.exe"
   objdump="$cross-objdump"
