@@ -58,7 +58,7 @@ int main(int argc, char** argv)
         else if (std::strcmp(argv[i], "--breakdown") == 0)
             breakdown = true;
         else if (std::strcmp(argv[i], "--fetch-ahead") == 0) {
-            fetchedAhead = std::async(std::launch::async, [] { return platform::httpGetFile(updateFileAddress); });
+            fetchedAhead = std::async(std::launch::async, [] { return platform::httpGetFile(updateFileAddress, updateRequest); });
             setUpdateFetcher(answerFetchedAhead);
         }
     }
@@ -68,7 +68,7 @@ int main(int argc, char** argv)
         mark(false, "");
         platform::initialize();
         mark(true, "toolkit and style");
-        const Bytes file = platform::httpGetFile(updateFileAddress);
+        const Bytes file = platform::httpGetFile(updateFileAddress, updateRequest);
         mark(true, "update fetch (extra, alone)");
         (void)file;
         const platform::WindowEvents events{

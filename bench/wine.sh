@@ -49,9 +49,9 @@ app="$work/app/$build/src/$program"
 driver="$work/wine_driver.exe"
 bare="$work/wine_bare.exe"
 cd "$root"
-if [ ! -x "$driver" ] || [ -n "$(find bench/wine_driver.cpp bench/stats.h src/window src/text src/platform/win32/win32_text.* -newer "$driver")" ]; then
+if [ ! -x "$driver" ] || [ -n "$(find bench/wine_driver.cpp bench/stats.h tests/wine/probe.* src/window src/text src/platform/win32/win32_text.* src/platform/win32/win32_identity.h -newer "$driver")" ]; then
     "$cross-g++-posix" -std=c++20 -O2 -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=CP936 \
-        -DUNICODE -D_UNICODE -DNOMINMAX -Isrc bench/wine_driver.cpp src/window/control_table.cpp \
+        -DUNICODE -D_UNICODE -DNOMINMAX -Isrc -Itests/wine bench/wine_driver.cpp tests/wine/probe.cpp src/window/control_table.cpp \
         src/text/text.cpp src/platform/win32/win32_text.cpp -static -s -o "$driver" -lcrypt32 -lgdi32
 fi
 if [ ! -x "$bare" ] || [ bench/wine_bare.cpp -nt "$bare" ]; then

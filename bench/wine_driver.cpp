@@ -12,7 +12,9 @@
 //   wine_driver.exe close                   closes the window
 //
 // Prints "RESULT <figure> <value> <context>" lines; every wait is bounded.
+#include "probe.h"
 #include "stats.h"
+#include "platform/win32/win32_identity.h"
 #include "platform/win32/win32_text.h"
 #include "text/text.h"
 #include "window/controls.h"
@@ -40,22 +42,15 @@ namespace {
     std::exit(1);
 }
 
-double nowMs()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f{};
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now{};
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using probe::hwnd;
+using probe::mainWindow;
+using probe::nowMs;
+using probe::period;
+using probe::send;
+using probe::setText;
+using probe::textOf;
 
 // --- The window ---------------------------------------------------------------
-
-HWND mainWindow = nullptr;
-std::array<HWND, ControlCount> controls{};
 
 HWND findWindowOf(const wchar_t* className, const wchar_t* title)
 {
@@ -63,58 +58,10 @@ HWND findWindowOf(const wchar_t* className, const wchar_t* title)
     return found && IsWindowVisible(found) ? found : nullptr;
 }
 
-BOOL CALLBACK collectChild(HWND child, LPARAM)
-{
-    const int id = GetDlgCtrlID(child) - 1000;
-    if (id > WindowSelf && id < ControlCount)
-        controls[static_cast<std::size_t>(id)] = child;
-    return TRUE;
-}
-
 void attach()
 {
-    mainWindow = findWindowOf(L"TavrelleMain", L"Tavrelle");
-    if (!mainWindow)
-        fail("no Tavrelle window");
-    controls.fill(nullptr);
-    EnumChildWindows(mainWindow, collectChild, 0);
-    for (int i = 1; i < ControlCount; ++i)
-        if (!controls[static_cast<std::size_t>(i)])
-            fail("a control is missing");
-}
-
-HWND hwnd(ControlId id)
-{
-    return controls[static_cast<std::size_t>(id)];
-}
-
-LRESULT send(HWND target, UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs = 20000)
-{
-    DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(target, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &answer))
-        fail("the window does not answer");
-    return static_cast<LRESULT>(answer);
-}
-
-Text textOf(ControlId id)
-{
-    const auto length = send(hwnd(id), WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const auto copied = send(hwnd(id), WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(copied));
-    return fromWide(text);
-}
-
-void setText(ControlId id, const Text& text)
-{
-    const std::wstring wide = toWide(text);
-    send(hwnd(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), 180000);
-}
-
-std::int64_t period()
-{
-    const Text label = textOf(透明标签1期数);
-    return label.size() < 4 ? 0 : textToWhole(label.substr(2));
+    if (!probe::attach())
+        fail("no Tavrelle window with all its controls");
 }
 
 bool captionIs(const Text& caption)
@@ -126,13 +73,7 @@ bool captionIs(const Text& caption)
 template <typename Condition>
 bool waitFor(const Condition& condition, double timeoutMs)
 {
-    const double start = nowMs();
-    while (!condition()) {
-        if (nowMs() - start > timeoutMs)
-            return false;
-        Sleep(1);
-    }
-    return true;
+    return probe::waitFor(condition, timeoutMs, 1);
 }
 
 // The caption is back and the period stays put for a while.
@@ -252,25 +193,6 @@ long long fillLog(std::int32_t lines)
 
 // --- Commands -----------------------------------------------------------------
 
-int installCa(const char* path)
-{
-    std::ifstream file(path, std::ios::binary);
-    const std::string pem((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    DWORD size = 0;
-    if (!CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr))
-        fail("cannot read the authority");
-    std::vector<BYTE> der(size);
-    CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, der.data(), &size, nullptr, nullptr);
-    HCERTSTORE root = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
-    const bool added = root && CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der.data(), size,
-                                                                CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-    if (root)
-        CertCloseStore(root, 0);
-    if (!added)
-        fail("the root store refused the authority");
-    return 0;
-}
-
 // Starts a program, times it to its visible window, closes it. Negative on
 // failure. full: the window must be the full one (the update check answered).
 double timeStart(const std::wstring& exe, const wchar_t* className, const wchar_t* title, bool full)
@@ -302,17 +224,17 @@ double timeStart(const std::wstring& exe, const wchar_t* className, const wchar_
 
 int startup(int reps, const std::wstring& app, const std::wstring& bare)
 {
-    timeStart(app, L"TavrelleMain", L"Tavrelle", true); // warm the caches
+    timeStart(app, win32::MainWindowClass, L"Tavrelle", true); // warm the caches
     timeStart(bare, L"TavrelleBare", L"TavrelleBare", false);
     std::vector<double> a, b, ratios;
     for (int i = 0; i < reps; ++i) {
         double ta, tb;
         if (i % 2 == 0) {
-            ta = timeStart(app, L"TavrelleMain", L"Tavrelle", true);
+            ta = timeStart(app, win32::MainWindowClass, L"Tavrelle", true);
             tb = timeStart(bare, L"TavrelleBare", L"TavrelleBare", false);
         } else {
             tb = timeStart(bare, L"TavrelleBare", L"TavrelleBare", false);
-            ta = timeStart(app, L"TavrelleMain", L"Tavrelle", true);
+            ta = timeStart(app, win32::MainWindowClass, L"Tavrelle", true);
         }
         if (ta < 0 || tb < 0)
             fail("a start did not show its window (or showed the download panel)");
@@ -418,8 +340,8 @@ int setLog(std::int32_t lines)
 int close()
 {
     attach();
-    PostMessageW(mainWindow, WM_CLOSE, 0, 0);
-    return waitFor([] { return !IsWindow(mainWindow); }, 15000) ? 0 : 1;
+    PostMessageW(mainWindow(), WM_CLOSE, 0, 0);
+    return waitFor([] { return !IsWindow(mainWindow()); }, 15000) ? 0 : 1;
 }
 
 std::wstring wideArgument(const char* text)
@@ -436,10 +358,11 @@ std::wstring wideArgument(const char* text)
 int main(int argc, char** argv)
 {
     setvbuf(stdout, nullptr, _IONBF, 0);
+    probe::setFailureHandler(fail);
     const std::string command = argc > 1 ? argv[1] : "";
     const int count = argc > 2 ? std::atoi(argv[2]) : 0;
     if (command == "install-ca" && argc > 2)
-        return installCa(argv[2]);
+        return probe::installCa(argv[2]) ? 0 : 1;
     if (command == "startup" && argc > 4)
         return startup(count, wideArgument(argv[3]), wideArgument(argv[4]));
     if (command == "pacing")

@@ -11,12 +11,12 @@ void fillCheckedGroups()
             continue;
         const auto parts = splitText(makeTicket(), "+");
         for (std::int32_t i = 1; i <= static_cast<std::int32_t>(parts.size()); ++i)
-            writeText(findEditBoxByTag(10 * (k - 1) + i), listItem(parts, i));
+            writeText(findEditBoxByTag(groupNumberTag(k, i)), listItem(parts, i));
     }
 }
 
 void clearGroup(std::int32_t group)
 {
     for (std::int32_t i = 1; i <= 7; ++i)
-        writeText(findEditBoxByTag(10 * (group - 1) + i), "");
+        writeText(findEditBoxByTag(groupNumberTag(group, i)), "");
 }

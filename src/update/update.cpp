@@ -11,6 +11,21 @@
 #error "the build sets TAVRELLE_DOWNLOAD_URL"
 #endif
 
+namespace {
+
+// Always the server's copy, never one kept on the way.
+constexpr const char* UpdateHeaders[] = {"Accept: */*", "Pragma: no-cache", "Cache-Control: no-cache"};
+
+} // namespace
+
+const platform::HttpRequest updateRequest{
+    .userAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)",
+    .headers = UpdateHeaders,
+    .maxBody = 1 << 20,
+    .connectMs = 10000,
+    .wholeMs = 15000,
+};
+
 const Text updateFileAddress = TAVRELLE_UPDATE_URL;
 const Text downloadPageAddress = TAVRELLE_DOWNLOAD_URL;
 
@@ -22,7 +37,7 @@ UpdateFetcher fetcher = nullptr;
 
 void checkForUpdate()
 {
-    Text page = bytesToText(fetcher ? fetcher(updateFileAddress) : platform::httpGetFile(updateFileAddress));
+    Text page = bytesToText(fetcher ? fetcher(updateFileAddress) : platform::httpGetFile(updateFileAddress, updateRequest));
     // No order between versions: anything but the built-in one, the empty
     // text of a failed fetch included, sends the user to the download page.
     currentVersion = "20200915";

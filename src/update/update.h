@@ -1,6 +1,7 @@
 // The start-up version check and the download panel.
 #pragma once
 
+#include "platform/platform.h"
 #include "text/text.h"
 
 #include <cstdint>
@@ -22,6 +23,11 @@ Text textBetween(const Text& source, const Text& left, const Text& right, std::i
 // The version an update file's text names: what stands between "最新版本【"
 // and the next "】", or the empty text.
 Text versionInUpdateFile(const Text& page);
+
+// The update file's request: user agent, headers and bounds. Start-up waits
+// for the fetch, so it must end in bounded time and memory whatever the
+// host does.
+extern const platform::HttpRequest updateRequest;
 
 // Build settings (TAVRELLE_UPDATE_URL, TAVRELLE_DOWNLOAD_URL).
 extern const Text updateFileAddress;

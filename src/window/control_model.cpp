@@ -254,7 +254,7 @@ bool startWorker(void (*routine)())
 
 void pauseFor(std::uint32_t milliseconds)
 {
-    outsideGate([&] { platform::pumpDelay(milliseconds); });
+    outsideGate([&] { platform::waitDispatching(milliseconds); });
 }
 
 void waitOutsideGate(const std::function<void()>& wait)

@@ -35,11 +35,13 @@ constexpr ControlSpec numberBox(ControlId id, const char* name, ControlId box, i
     return {id, name, K::EditBox, box, left, top, 50, 35, tag, "", 35, blue ? Blue : Red, Ctr, readOnly};
 }
 
-constexpr ControlSpec groupBox(ControlId id, const char* name, int left, int top, const char* tag, bool blue)
+// A number box of one of the five ticket groups (group box 1).
+constexpr ControlSpec ticketBox(ControlId id, const char* name, int left, int top, const char* tag, bool blue)
 {
     return numberBox(id, name, 分组框1, left, top, tag, blue, false);
 }
 
+// A number box of the draw row (group box 2), read-only.
 constexpr ControlSpec drawBox(ControlId id, const char* name, int left, const char* tag, bool blue)
 {
     return numberBox(id, name, 分组框2, left, 20, tag, blue, true);
@@ -50,7 +52,7 @@ constexpr ControlSpec levelLabel(ControlId id, const char* name, int top)
     return {id, name, K::Label, W, 250, top, 220, 30, "", "", 16};
 }
 
-constexpr ControlSpec glassLabel(ControlId id, const char* name, int top)
+constexpr ControlSpec transparentLabel(ControlId id, const char* name, int top)
 {
     return {id, name, K::TransparentLabel, W, 120, top, 300, 30, "", "", 16};
 }
@@ -64,34 +66,34 @@ constexpr std::array<ControlSpec, ControlCount> table{{
     tickBox(选择框3, "选择框3", 132),
     tickBox(选择框2, "选择框2", 87),
     tickBox(选择框1, "选择框1", 42),
-    groupBox(编辑框4预选7, "编辑框4预选7", 345, 177, "37", true),
-    groupBox(编辑框5预选7, "编辑框5预选7", 345, 222, "47", true),
-    groupBox(编辑框4预选6, "编辑框4预选6", 288, 177, "36", false),
-    groupBox(编辑框5预选6, "编辑框5预选6", 288, 222, "46", false),
-    groupBox(编辑框4预选5, "编辑框4预选5", 232, 177, "35", false),
-    groupBox(编辑框5预选5, "编辑框5预选5", 232, 222, "45", false),
-    groupBox(编辑框4预选4, "编辑框4预选4", 176, 177, "34", false),
-    groupBox(编辑框5预选4, "编辑框5预选4", 176, 222, "44", false),
-    groupBox(编辑框4预选3, "编辑框4预选3", 120, 177, "33", false),
-    groupBox(编辑框5预选3, "编辑框5预选3", 120, 222, "43", false),
-    groupBox(编辑框4预选2, "编辑框4预选2", 64, 177, "32", false),
-    groupBox(编辑框5预选2, "编辑框5预选2", 64, 222, "42", false),
-    groupBox(编辑框5预选1, "编辑框5预选1", 8, 222, "41", false),
-    groupBox(编辑框4预选1, "编辑框4预选1", 8, 177, "31", false),
-    groupBox(编辑框3预选7, "编辑框3预选7", 345, 132, "27", true),
-    groupBox(编辑框3预选6, "编辑框3预选6", 288, 132, "26", false),
-    groupBox(编辑框3预选5, "编辑框3预选5", 232, 132, "25", false),
-    groupBox(编辑框3预选4, "编辑框3预选4", 176, 132, "24", false),
-    groupBox(编辑框3预选3, "编辑框3预选3", 120, 132, "23", false),
-    groupBox(编辑框3预选2, "编辑框3预选2", 64, 132, "22", false),
-    groupBox(编辑框3预选1, "编辑框3预选1", 8, 132, "21", false),
-    groupBox(编辑框2预选7, "编辑框2预选7", 345, 87, "17", true),
-    groupBox(编辑框2预选6, "编辑框2预选6", 288, 87, "16", false),
-    groupBox(编辑框2预选5, "编辑框2预选5", 232, 87, "15", false),
-    groupBox(编辑框2预选4, "编辑框2预选4", 176, 87, "14", false),
-    groupBox(编辑框2预选3, "编辑框2预选3", 120, 87, "13", false),
-    groupBox(编辑框2预选2, "编辑框2预选2", 64, 87, "12", false),
-    groupBox(编辑框2预选1, "编辑框2预选1", 8, 87, "11", false),
+    ticketBox(编辑框4预选7, "编辑框4预选7", 345, 177, "37", true),
+    ticketBox(编辑框5预选7, "编辑框5预选7", 345, 222, "47", true),
+    ticketBox(编辑框4预选6, "编辑框4预选6", 288, 177, "36", false),
+    ticketBox(编辑框5预选6, "编辑框5预选6", 288, 222, "46", false),
+    ticketBox(编辑框4预选5, "编辑框4预选5", 232, 177, "35", false),
+    ticketBox(编辑框5预选5, "编辑框5预选5", 232, 222, "45", false),
+    ticketBox(编辑框4预选4, "编辑框4预选4", 176, 177, "34", false),
+    ticketBox(编辑框5预选4, "编辑框5预选4", 176, 222, "44", false),
+    ticketBox(编辑框4预选3, "编辑框4预选3", 120, 177, "33", false),
+    ticketBox(编辑框5预选3, "编辑框5预选3", 120, 222, "43", false),
+    ticketBox(编辑框4预选2, "编辑框4预选2", 64, 177, "32", false),
+    ticketBox(编辑框5预选2, "编辑框5预选2", 64, 222, "42", false),
+    ticketBox(编辑框5预选1, "编辑框5预选1", 8, 222, "41", false),
+    ticketBox(编辑框4预选1, "编辑框4预选1", 8, 177, "31", false),
+    ticketBox(编辑框3预选7, "编辑框3预选7", 345, 132, "27", true),
+    ticketBox(编辑框3预选6, "编辑框3预选6", 288, 132, "26", false),
+    ticketBox(编辑框3预选5, "编辑框3预选5", 232, 132, "25", false),
+    ticketBox(编辑框3预选4, "编辑框3预选4", 176, 132, "24", false),
+    ticketBox(编辑框3预选3, "编辑框3预选3", 120, 132, "23", false),
+    ticketBox(编辑框3预选2, "编辑框3预选2", 64, 132, "22", false),
+    ticketBox(编辑框3预选1, "编辑框3预选1", 8, 132, "21", false),
+    ticketBox(编辑框2预选7, "编辑框2预选7", 345, 87, "17", true),
+    ticketBox(编辑框2预选6, "编辑框2预选6", 288, 87, "16", false),
+    ticketBox(编辑框2预选5, "编辑框2预选5", 232, 87, "15", false),
+    ticketBox(编辑框2预选4, "编辑框2预选4", 176, 87, "14", false),
+    ticketBox(编辑框2预选3, "编辑框2预选3", 120, 87, "13", false),
+    ticketBox(编辑框2预选2, "编辑框2预选2", 64, 87, "12", false),
+    ticketBox(编辑框2预选1, "编辑框2预选1", 8, 87, "11", false),
     drawBox(编辑框1中奖1, "编辑框1中奖1", 8, "101", false),
     drawBox(编辑框1中奖2, "编辑框1中奖2", 64, "102", false),
     drawBox(编辑框1中奖3, "编辑框1中奖3", 120, "103", false),
@@ -101,13 +103,13 @@ constexpr std::array<ControlSpec, ControlCount> table{{
     drawBox(编辑框1中奖6, "编辑框1中奖6", 288, "106", false),
     {分组框2, "分组框2", K::GroupBox, W, 10, 405, 460, 65, "", "中桨号码", 0},
     {按钮1随机生成, "按钮1随机生成", K::PushButton, 分组框1, 64, 10, 276, 29, "", "随机生成  可以手动填写", 16},
-    groupBox(编辑框1预选7, "编辑框1预选7", 345, 42, "7", true),
-    groupBox(编辑框1预选6, "编辑框1预选6", 288, 42, "6", false),
-    groupBox(编辑框1预选5, "编辑框1预选5", 232, 42, "5", false),
-    groupBox(编辑框1预选4, "编辑框1预选4", 176, 42, "4", false),
-    groupBox(编辑框1预选3, "编辑框1预选3", 120, 42, "3", false),
-    groupBox(编辑框1预选2, "编辑框1预选2", 64, 42, "2", false),
-    groupBox(编辑框1预选1, "编辑框1预选1", 8, 42, "1", false),
+    ticketBox(编辑框1预选7, "编辑框1预选7", 345, 42, "7", true),
+    ticketBox(编辑框1预选6, "编辑框1预选6", 288, 42, "6", false),
+    ticketBox(编辑框1预选5, "编辑框1预选5", 232, 42, "5", false),
+    ticketBox(编辑框1预选4, "编辑框1预选4", 176, 42, "4", false),
+    ticketBox(编辑框1预选3, "编辑框1预选3", 120, 42, "3", false),
+    ticketBox(编辑框1预选2, "编辑框1预选2", 64, 42, "2", false),
+    ticketBox(编辑框1预选1, "编辑框1预选1", 8, 42, "1", false),
     {分组框1, "分组框1", K::GroupBox, W, 10, 135, 460, 270, "", "预选号码", 0},
     levelLabel(标签1六等, "标签1六等", 662),
     levelLabel(标签1五等, "标签1五等", 630),
@@ -123,9 +125,9 @@ constexpr std::array<ControlSpec, ControlCount> table{{
     {标签4, "标签4", K::Label, W, 120, 8, 192, 35, "", "设置开奖注数", 20},
     {标签3, "标签3", K::Label, W, 8, 477, 300, 210, "", PrizeRules, 16, Black, Align::Left,
      false, false, /*wraps=*/true},
-    glassLabel(透明标签1中奖金额, "透明标签1中奖金额", 110),
-    glassLabel(透明标签1消费金额, "透明标签1消费金额", 80),
-    glassLabel(透明标签1期数, "透明标签1期数", 50),
+    transparentLabel(透明标签1中奖金额, "透明标签1中奖金额", 110),
+    transparentLabel(透明标签1消费金额, "透明标签1消费金额", 80),
+    transparentLabel(透明标签1期数, "透明标签1期数", 50),
     {按钮1开奖, "按钮1开奖", K::PushButton, W, 8, 8, 100, 50, "", "开桨", 29},
     {编辑框1输出, "编辑框1输出", K::EditBox, W, 475, 8, 512, 680, "", "", 16, Black, Align::Left,
      /*readOnly=*/true, /*multiLine=*/true},

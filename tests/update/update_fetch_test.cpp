@@ -4,6 +4,7 @@
 #include "test_host.h"
 
 #include "platform/platform.h"
+#include "update/update.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -39,7 +40,7 @@ namespace {
 
 QByteArray fetch(const QByteArray& address)
 {
-    const Bytes bytes = platform::httpGetFile(address.toStdString());
+    const Bytes bytes = platform::httpGetFile(address.toStdString(), updateRequest);
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 }
 

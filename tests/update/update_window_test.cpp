@@ -78,7 +78,7 @@ Bytes measuredFetch(const Text& address)
     const long before = testhost::statusKiB("VmRSS:");
     QElapsedTimer clock;
     clock.start();
-    Bytes bytes = platform::httpGetFile(where);
+    Bytes bytes = platform::httpGetFile(where, updateRequest);
     const qint64 ms = clock.elapsed();
     const long peak = testhost::statusKiB("VmHWM:");
     const QByteArray received(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));

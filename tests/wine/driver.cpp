@@ -15,6 +15,7 @@
 //
 // Every wait is bounded. Exit status 0 when every check held; each failed
 // check prints a line starting with "FAIL".
+#include "probe.h"
 #include "platform/win32/win32_text.h"
 #include "text/text.h"
 #include "window/controls.h"
@@ -64,74 +65,17 @@ std::string nameOf(ControlId id)
 
 // --- The window and its controls --------------------------------------------
 
-HWND mainWindow = nullptr;
-std::array<HWND, ControlCount> controls{};
-
-HWND findMainWindow()
-{
-    HWND found = FindWindowW(nullptr, L"Tavrelle");
-    wchar_t className[64] = {};
-    if (found && GetClassNameW(found, className, 64) && std::wstring(className) == L"TavrelleMain" &&
-        IsWindowVisible(found))
-        return found;
-    return nullptr;
-}
-
-BOOL CALLBACK collectChild(HWND child, LPARAM)
-{
-    const int id = GetDlgCtrlID(child) - 1000;
-    if (id > WindowSelf && id < ControlCount)
-        controls[static_cast<std::size_t>(id)] = child;
-    else
-        check(false, "a child window outside the table, identifier " + std::to_string(GetDlgCtrlID(child)));
-    return TRUE;
-}
-
-bool attach()
-{
-    mainWindow = findMainWindow();
-    if (mainWindow == nullptr) {
-        check(false, "no visible window titled Tavrelle");
-        return false;
-    }
-    controls.fill(nullptr);
-    controls[WindowSelf] = mainWindow;
-    EnumChildWindows(mainWindow, collectChild, 0);
-    for (int i = 1; i < ControlCount; ++i)
-        if (controls[static_cast<std::size_t>(i)] == nullptr) {
-            check(false, "no window for " + nameOf(static_cast<ControlId>(i)));
-            return false;
-        }
-    return true;
-}
-
-HWND hwnd(ControlId id)
-{
-    return controls[static_cast<std::size_t>(id)];
-}
-
-LRESULT send(HWND target, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(target, message, wParam, lParam, SMTO_NORMAL, 10000, &result))
-        check(false, "no answer to message " + std::to_string(message));
-    return static_cast<LRESULT>(result);
-}
-
-// The live text (WM_GETTEXT, as the control itself answers it).
-Text textOf(ControlId id)
-{
-    const auto length = send(hwnd(id), WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const auto copied = send(hwnd(id), WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(copied));
-    return fromWide(text);
-}
+using probe::attach;
+using probe::findMainWindow;
+using probe::hwnd;
+using probe::mainWindow;
+using probe::period;
+using probe::send;
+using probe::textOf;
 
 void typeInto(ControlId id, const Text& text)
 {
-    const std::wstring wide = toWide(text);
-    send(hwnd(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    probe::setText(id, text, 10000);
 }
 
 // A click as the button itself takes it (press and release), so the
@@ -154,15 +98,10 @@ RECT placeInParent(HWND control)
     return place;
 }
 
-bool waitFor(const auto& condition, DWORD timeoutMs)
+// Looks every 20 ms: often enough, and little load on the window.
+bool waitFor(const auto& condition, double timeoutMs)
 {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return probe::waitFor(condition, timeoutMs, 20);
 }
 
 // --- The program's texts ------------------------------------------------------
@@ -221,14 +160,6 @@ std::string joined(const std::vector<Text>& numbers)
     return "[" + line + "]";
 }
 
-std::int64_t period()
-{
-    const Text label = textOf(透明标签1期数);
-    if (label.size() < 4 || label.compare(0, 2, "第") != 0)
-        return 0;
-    return textToWhole(label.substr(2));
-}
-
 bool idle()
 {
     return textOf(按钮1开奖) == "开桨";
@@ -268,26 +199,6 @@ bool parseLine(const Text& line, std::int64_t& number, std::vector<Text>& ticket
 
 // --- Commands -----------------------------------------------------------------
 
-int installCa(const char* path)
-{
-    std::ifstream file(path, std::ios::binary);
-    const std::string pem((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    DWORD size = 0;
-    if (!CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr)) {
-        std::printf("FAIL cannot read %s\n", path);
-        return 1;
-    }
-    std::vector<BYTE> der(size);
-    CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, der.data(), &size, nullptr, nullptr);
-    HCERTSTORE root = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
-    const bool added = root && CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der.data(), size,
-                                                                CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-    if (root)
-        CertCloseStore(root, 0);
-    std::printf("%s\n", added ? "trusted" : "FAIL the root store refused the authority");
-    return added ? 0 : 1;
-}
-
 // The program's own resources: version, icon and manifest.
 int resources(const char* path)
 {
@@ -320,7 +231,7 @@ int waitWindow(int seconds)
 void checkWindowFrame(bool panel)
 {
     RECT outer{};
-    GetWindowRect(mainWindow, &outer);
+    GetWindowRect(mainWindow(), &outer);
     const int width = outer.right - outer.left;
     const int height = outer.bottom - outer.top;
     const int expectedWidth = panel ? 400 : MainWindowWidth;
@@ -332,7 +243,7 @@ void checkWindowFrame(bool panel)
     const int top = (GetSystemMetrics(SM_CYSCREEN) - MainWindowHeight) / 2;
     check(outer.left == left && outer.top == top,
           "window place " + std::to_string(outer.left) + "," + std::to_string(outer.top));
-    const auto style = static_cast<DWORD>(GetWindowLongW(mainWindow, GWL_STYLE));
+    const auto style = static_cast<DWORD>(GetWindowLongW(mainWindow(), GWL_STYLE));
     check((style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX)) == (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX),
           "title bar, system menu and minimise box");
     check((style & (WS_MAXIMIZEBOX | WS_THICKFRAME)) == 0, "no maximise box, fixed frame");
@@ -440,7 +351,7 @@ void checkStacking(HWND parent)
     // Earlier in the table lies on top; the top sibling comes first.
     int previous = 0;
     for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        const int id = GetDlgCtrlID(child) - 1000;
+        const int id = probe::controlOf(child);
         check(id > previous, "stacking: " + nameOf(static_cast<ControlId>(id)) + " lies above " +
                                  nameOf(static_cast<ControlId>(previous)));
         previous = id;
@@ -456,7 +367,7 @@ void checkDragging()
         ClientToScreen(client, &point);
         return send(target, WM_NCHITTEST, 0, MAKELPARAM(point.x, point.y));
     };
-    check(hitAt(mainWindow, mainWindow, 3, 3) == HTCAPTION, "the bare background drags the window");
+    check(hitAt(mainWindow(), mainWindow(), 3, 3) == HTCAPTION, "the bare background drags the window");
     for (ControlId id : {分组框1, 分组框2, 标签4, 标签3, 透明标签1期数, 标签1一等})
         check(hitAt(hwnd(id), hwnd(id), 2, 2) == HTTRANSPARENT, nameOf(id) + ": a press passes to the window");
     // The panel lies over other controls: it keeps the press and drags.
@@ -479,7 +390,7 @@ int walk(bool panel)
     checkWindowFrame(panel);
     for (int i = 1; i < ControlCount; ++i)
         checkControl(static_cast<ControlId>(i), panel);
-    checkStacking(mainWindow);
+    checkStacking(mainWindow());
     checkStacking(hwnd(分组框1));
     checkStacking(hwnd(分组框2));
     check(IsWindowVisible(hwnd(按钮6)) == (panel ? TRUE : FALSE), "download button shows with the panel");
@@ -698,12 +609,12 @@ int drag(bool panel)
         grips = {{外形框2, 260, 20, true}, {按钮1停止, 50, 25, false}}; // the panel over the count box
     for (const Grip& grip : grips) {
         RECT before{}, after{};
-        GetWindowRect(mainWindow, &before);
+        GetWindowRect(mainWindow(), &before);
         dragBy(hwnd(grip.id), grip.x, grip.y, 40, 30);
         // A busy machine may take a moment to play the moves out.
         waitFor(
             [&] {
-                GetWindowRect(mainWindow, &after);
+                GetWindowRect(mainWindow(), &after);
                 return after.left == before.left + 40 && after.top == before.top + 30;
             },
             grip.moves ? 5000 : 500);
@@ -722,8 +633,8 @@ int close(bool escape)
     if (escape) // as the key reaches the focused control through the queue
         PostMessageW(hwnd(编辑框1开奖), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
     else
-        PostMessageW(mainWindow, WM_CLOSE, 0, 0);
-    const bool gone = waitFor([] { return !IsWindow(mainWindow); }, 15000);
+        PostMessageW(mainWindow(), WM_CLOSE, 0, 0);
+    const bool gone = waitFor([] { return !IsWindow(mainWindow()); }, 15000);
     check(gone, "the window closes");
     return failures == 0 ? 0 : 1;
 }
@@ -733,10 +644,11 @@ int close(bool escape)
 int main(int argc, char** argv)
 {
     setvbuf(stdout, nullptr, _IONBF, 0);
+    probe::setFailureHandler([](const std::string& what) { check(false, what); });
     const std::string command = argc > 1 ? argv[1] : "";
     const char* argument = argc > 2 ? argv[2] : "";
     if (command == "install-ca")
-        return installCa(argument);
+        return probe::installCa(argument) ? 0 : 1;
     if (command == "resources")
         return resources(argument);
     if (command == "wait-window")

@@ -18,7 +18,7 @@
 #   3. Esc or the close box during a run ends with exit code 0, ten times;
 #   4. the update request is a plain HTTP/1.0 GET with the program's user
 #      agent and "Accept: */*"; a host certificate from an unknown authority,
-#      and a host that never answers (the fetch gives up after 20 s), give
+#      and a host that never answers (the fetch gives up after 15 s), give
 #      the download panel;
 #   5. the program in dist/ itself opens and closes with exit code 0.
 #
@@ -95,15 +95,16 @@ say "building the test copies (update host $address)"
 logged build-test-copy env TAVRELLE_NO_DIST=1 scripts/build-windows.sh --arch "$build_arch" "$work/app" \
   "-DTAVRELLE_UPDATE_URL=$address"
 
-driver_sources=(tests/wine/driver.cpp tests/wine/run.sh src/window/control_table.cpp src/window/controls.h src/text/text.cpp
-                src/text/text.h src/platform/win32/win32_text.cpp src/platform/win32/win32_text.h)
+driver_sources=(tests/wine/driver.cpp tests/wine/probe.cpp tests/wine/probe.h tests/wine/run.sh src/window/control_table.cpp
+                src/window/controls.h src/text/text.cpp src/text/text.h src/platform/win32/win32_text.cpp
+                src/platform/win32/win32_text.h src/platform/win32/win32_identity.h)
 build_driver() {
   local cross="$1" driver="$2"
   if [[ ! -x "$driver" ]] || [[ -n "$(find "${driver_sources[@]}" -newer "$driver")" ]]; then
     say "building $(basename "$driver")"
     logged "build-$(basename "$driver" .exe)" "$cross-g++-posix" -std=c++20 -O1 -Wall -Wextra -Werror \
       -finput-charset=UTF-8 -fexec-charset=CP936 -DUNICODE -D_UNICODE -DNOMINMAX -Isrc tests/wine/driver.cpp \
-      src/window/control_table.cpp src/text/text.cpp src/platform/win32/win32_text.cpp -static -s -o "$driver" \
+      tests/wine/probe.cpp src/window/control_table.cpp src/text/text.cpp src/platform/win32/win32_text.cpp -static -s -o "$driver" \
       -lcrypt32 -lgdi32 -lversion
   fi
 }

@@ -91,11 +91,6 @@ void initialize()
         uiContext = new QObject();
 }
 
-void runMessageLoop()
-{
-    QApplication::exec();
-}
-
 bool onUiThread()
 {
     return QThread::currentThread() == QCoreApplication::instance()->thread();
@@ -130,7 +125,7 @@ std::uint32_t tickCount()
     return static_cast<std::uint32_t>(milliseconds);
 }
 
-void pumpDelay(std::uint32_t milliseconds)
+void waitDispatching(std::uint32_t milliseconds)
 {
     if (onUiThread()) {
         QEventLoop loop;

@@ -12,16 +12,8 @@
 
 namespace {
 
-// Start-up waits for the fetch: it must end in bounded time and memory
-// whatever the host does. WinINet's own time-outs do not cover a hung name
-// look-up, so the fetch runs on a helper that is given up at the deadline.
-constexpr DWORD WholeFetchMs = 20000;
-constexpr DWORD ConnectMs = 10000;
-constexpr DWORD SendReceiveMs = 15000;
-constexpr std::size_t MaxBody = 1 << 20;
-
-constexpr const char* UserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
-constexpr const char* AcceptHeader = "Accept: */*";
+// WinINet's own time-outs do not cover a hung name look-up, so the fetch
+// runs on a helper that is given up at the request's deadline.
 
 // What the helper and the waiting caller share.
 struct Fetch {
@@ -38,10 +30,10 @@ struct Fetch {
     }
 };
 
-void setTimeouts(HINTERNET handle)
+void setTimeouts(HINTERNET handle, const platform::HttpRequest& rules)
 {
-    DWORD connect = ConnectMs;
-    DWORD sendReceive = SendReceiveMs;
+    DWORD connect = rules.connectMs;
+    DWORD sendReceive = rules.wholeMs;
     InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
     InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &sendReceive, sizeof sendReceive);
     InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &sendReceive, sizeof sendReceive);
@@ -82,12 +74,22 @@ bool crack(const std::string& address, Address& parts)
     return !parts.host.empty();
 }
 
-void fetchInto(Fetch& fetch, const std::string& address)
+// The request's headers as HttpSendRequest takes them: one block, each line
+// ended by CR LF.
+std::string headerBlock(const platform::HttpRequest& rules)
+{
+    std::string block;
+    for (const char* header : rules.headers)
+        block.append(header).append("\r\n");
+    return block;
+}
+
+void fetchInto(Fetch& fetch, const std::string& address, const platform::HttpRequest& rules)
 {
     Address parts;
     if (!crack(address, parts))
         return;
-    HINTERNET session = InternetOpenA(UserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    HINTERNET session = InternetOpenA(rules.userAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (session == nullptr)
         return;
     {
@@ -98,20 +100,23 @@ void fetchInto(Fetch& fetch, const std::string& address)
         }
         fetch.session = session;
     }
-    setTimeouts(session);
+    setTimeouts(session, rules);
 
     HINTERNET connection =
         InternetConnectA(session, parts.host.c_str(), parts.port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
     HINTERNET request = nullptr;
     if (connection != nullptr) {
-        // Always the server's copy, never one kept on the way, and nothing stored.
-        DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI;
+        // Never an answer from the local cache, and nothing stored; the
+        // request's own headers ask the way for the server's copy.
+        DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI;
         if (parts.secure)
             flags |= INTERNET_FLAG_SECURE; // with the system's certificate checks
         // No accept types here: the one Accept header goes with the request.
         request = HttpOpenRequestA(connection, "GET", parts.path.c_str(), "HTTP/1.0", nullptr, nullptr, flags, 0);
     }
-    if (request != nullptr && HttpSendRequestA(request, AcceptHeader, static_cast<DWORD>(-1), nullptr, 0)) {
+    const std::string headers = headerBlock(rules);
+    if (request != nullptr &&
+        HttpSendRequestA(request, headers.c_str(), static_cast<DWORD>(headers.size()), nullptr, 0)) {
         // Whatever the status, the body counts; a failed read keeps what came.
         char chunk[8192];
         for (;;) {
@@ -121,10 +126,10 @@ void fetchInto(Fetch& fetch, const std::string& address)
             const std::lock_guard lock(fetch.mutex);
             if (fetch.abandoned)
                 break;
-            const std::size_t room = MaxBody - fetch.body.size();
+            const std::size_t room = rules.maxBody - fetch.body.size();
             const std::size_t taken = read < room ? read : room;
             fetch.body.insert(fetch.body.end(), chunk, chunk + taken);
-            if (fetch.body.size() >= MaxBody)
+            if (fetch.body.size() >= rules.maxBody)
                 break;
         }
     }
@@ -144,7 +149,7 @@ void fetchInto(Fetch& fetch, const std::string& address)
 
 namespace platform {
 
-Bytes httpGetFile(const Text& address)
+Bytes httpGetFile(const Text& address, const HttpRequest& rules)
 {
     if (address.empty())
         return {};
@@ -152,15 +157,17 @@ Bytes httpGetFile(const Text& address)
     if (fetch->done == nullptr)
         return {};
     try {
-        std::thread([fetch, address] {
-            fetchInto(*fetch, address);
+        // The helper may outlive this call: it keeps its own copy of the
+        // rules, whose texts are constants of the program.
+        std::thread([fetch, address, rules] {
+            fetchInto(*fetch, address, rules);
             SetEvent(fetch->done);
         }).detach();
     } catch (const std::system_error&) {
         return {};
     }
 
-    const bool finished = WaitForSingleObject(fetch->done, WholeFetchMs) == WAIT_OBJECT_0;
+    const bool finished = WaitForSingleObject(fetch->done, rules.wholeMs) == WAIT_OBJECT_0;
     HINTERNET given = nullptr;
     Bytes body;
     {

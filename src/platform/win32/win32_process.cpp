@@ -122,7 +122,7 @@ std::uint32_t tickCount()
     return GetTickCount();
 }
 
-void pumpDelay(std::uint32_t milliseconds)
+void waitDispatching(std::uint32_t milliseconds)
 {
     HANDLE timer = CreateWaitableTimerW(nullptr, FALSE, nullptr);
     LARGE_INTEGER due{};

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr const wchar_t* MainClass = L"TavrelleMain";
 constexpr int AppIcon = 1; // the icon resource
 
 HWND window = nullptr;
@@ -82,7 +81,7 @@ bool registerMainClass()
                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     main.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    main.lpszClassName = MainClass;
+    main.lpszClassName = win32::MainWindowClass;
     return RegisterClassExW(&main) != 0;
 }
 
@@ -209,7 +208,7 @@ bool buildMainWindow(const WindowEvents& windowEvents)
     const int left = (GetSystemMetrics(SM_CXSCREEN) - self.width) / 2;
     const int top = (GetSystemMetrics(SM_CYSCREEN) - self.height) / 2;
     const std::wstring title = toWide(self.text);
-    window = CreateWindowExW(0, MainClass, title.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+    window = CreateWindowExW(0, win32::MainWindowClass, title.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                              left, top, self.width, self.height, nullptr, nullptr, win32::instance(), nullptr);
     if (window == nullptr)
         return false;

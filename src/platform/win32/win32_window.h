@@ -2,14 +2,11 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/win32/win32_identity.h"
 
 #include <windows.h>
 
 namespace win32 {
-
-// Child window identifiers are the control's order in the table plus this,
-// clear of IDOK and IDCANCEL, which dialog navigation sends.
-constexpr int ControlIdBase = 1000;
 
 HINSTANCE instance();
 HWND mainWindow();

@@ -1,7 +1,9 @@
-// The update file over HTTPS, with libcurl.
+// The update file over HTTPS for the Linux desktop backend, with libcurl.
 #include "platform/platform.h"
 
 #include <curl/curl.h>
+
+#include <utility>
 
 #ifndef TAVRELLE_UPDATE_CA
 #define TAVRELLE_UPDATE_CA ""
@@ -9,20 +11,19 @@
 
 namespace {
 
-// Start-up waits for the fetch, so it must end in bounded time and memory
-// whatever the host does: hang in the name lookup, never answer, trickle a
-// byte at a time or send without end.
-constexpr long WholeFetchMs = 15000;
-constexpr long ConnectMs = 10000;
-constexpr std::size_t MaxBody = 1 << 20;
+// The body so far and its bound.
+struct Body {
+    Bytes bytes;
+    std::size_t max;
+};
 
 std::size_t keepBody(char* data, std::size_t size, std::size_t count, void* target)
 {
-    auto& body = *static_cast<Bytes*>(target);
+    auto& body = *static_cast<Body*>(target);
     const std::size_t length = size * count;
-    const std::size_t room = MaxBody - body.size();
+    const std::size_t room = body.max - body.bytes.size();
     const std::size_t taken = length < room ? length : room;
-    body.insert(body.end(), data, data + taken);
+    body.bytes.insert(body.bytes.end(), data, data + taken);
     return taken; // a short count ends the transfer once the bound is reached
 }
 
@@ -30,27 +31,26 @@ std::size_t keepBody(char* data, std::size_t size, std::size_t count, void* targ
 
 namespace platform {
 
-Bytes httpGetFile(const Text& address)
+Bytes httpGetFile(const Text& address, const HttpRequest& request)
 {
-    Bytes body;
+    Body body{{}, request.maxBody};
     if (address.empty())
-        return body;
+        return {};
     static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     if (!ready)
-        return body;
+        return {};
     CURL* curl = curl_easy_init();
     if (curl == nullptr)
-        return body;
+        return {};
 
-    curl_slist* headers = curl_slist_append(nullptr, "Accept: */*");
-    // Always the server's copy, never one kept on the way.
-    headers = curl_slist_append(headers, "Pragma: no-cache");
-    headers = curl_slist_append(headers, "Cache-Control: no-cache");
+    curl_slist* headers = nullptr;
+    for (const char* header : request.headers)
+        headers = curl_slist_append(headers, header);
     if (curl_easy_setopt(curl, CURLOPT_URL, address.c_str()) == CURLE_OK) {
         curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L); // the path goes out exactly as written
         curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
         curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
-        curl_easy_setopt(curl, CURLOPT_USERAGENT, "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)");
+        curl_easy_setopt(curl, CURLOPT_USERAGENT, request.userAgent);
         curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
         curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
         // A storage host may send the client on to another address of its
@@ -66,8 +66,8 @@ Bytes httpGetFile(const Text& address)
         if (*TAVRELLE_UPDATE_CA != '\0')
             curl_easy_setopt(curl, CURLOPT_CAINFO, TAVRELLE_UPDATE_CA);
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, ConnectMs);
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, WholeFetchMs);
+        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.connectMs));
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(request.wholeMs));
         // The whole-transfer limit also cuts a hung name lookup short, but
         // the lookup thread would still be joined on clean-up: leave it.
         curl_easy_setopt(curl, CURLOPT_QUICK_EXIT, 1L);
@@ -79,7 +79,7 @@ Bytes httpGetFile(const Text& address)
 
     curl_easy_cleanup(curl);
     curl_slist_free_all(headers);
-    return body;
+    return std::move(body.bytes);
 }
 
 } // namespace platform
