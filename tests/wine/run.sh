@@ -257,7 +257,7 @@ test_build() {
   drive close
   expect_exit "closed after the recorded request"
   for line in "GET /%E6%9B%B4%E6%96%B0%E7%89%88%E6%9C%AC.txt HTTP/1.0" \
-              "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)" "Accept: */*" "Pragma: no-cache"; do
+              "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)" "Accept: */*" "Pragma: no-cache" "Cache-Control: no-cache"; do
     grep -qxF "$line"$'\r' "$work/request.txt" || fail "the update request lacks \"$line\": $(cat -A "$work/request.txt")"
   done
   [[ "$(grep -ci '^accept:' "$work/request.txt")" == 1 ]] || fail "the update request has more than one Accept header"
