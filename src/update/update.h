@@ -1,7 +1,6 @@
 // The start-up version check and the download panel.
 #pragma once
 
-#include "platform/platform.h"
 #include "text/text.h"
 
 #include <cstdint>
@@ -27,6 +26,9 @@ Text versionInUpdateFile(const Text& page);
 // The update file's request: user agent, headers and bounds. Start-up waits
 // for the fetch, so it must end in bounded time and memory whatever the
 // host does.
+namespace platform {
+struct HttpRequest;
+}
 extern const platform::HttpRequest updateRequest;
 
 // Build settings (TAVRELLE_UPDATE_URL, TAVRELLE_DOWNLOAD_URL).
