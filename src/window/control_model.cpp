@@ -2,65 +2,12 @@
 
 #include "app/exit_routines.h"
 #include "platform/platform.h"
+#include "window/worker_gate.h"
 
 #include <array>
 #include <atomic>
-#include <mutex>
-#include <thread>
 
 namespace {
-
-std::mutex workerGate;
-std::atomic<bool> windowClosing{false};
-thread_local bool holdsGate = false;
-
-[[noreturn]] void parkForever()
-{
-    for (;;)
-        std::this_thread::sleep_for(std::chrono::hours(1));
-}
-
-// Lets go of the gate around a wait of a worker; after the wait the worker
-// either takes the gate again or, when the window is closing, never returns.
-template <typename Wait>
-void outsideGate(Wait&& wait)
-{
-    if (!holdsGate) {
-        wait();
-        return;
-    }
-    workerGate.unlock();
-    wait();
-    if (windowClosing.load())
-        parkForever();
-    workerGate.lock();
-}
-
-// Carries out work on the user-interface thread and hands back its result.
-template <typename Work>
-auto onUi(Work&& work) -> decltype(work())
-{
-    if (platform::onUiThread())
-        return work();
-    using Result = decltype(work());
-    if constexpr (std::is_void_v<Result>) {
-        outsideGate([&] {
-            platform::runOnUiThread([&] {
-                if (!windowClosing.load())
-                    work();
-            });
-        });
-    } else {
-        Result result{};
-        outsideGate([&] {
-            platform::runOnUiThread([&] {
-                if (!windowClosing.load())
-                    result = work();
-            });
-        });
-        return result;
-    }
-}
 
 bool exists(ControlRef control)
 {
@@ -211,10 +158,8 @@ void fatalError(std::int32_t code, const Text& message)
     static std::atomic<bool> reporting{false};
     if (reporting.exchange(true))
         parkForever();
-    if (holdsGate) { // the box waits for the user; the shut-down must not wait for it
-        holdsGate = false;
-        workerGate.unlock();
-    }
+    // The box waits for the user; shut-down must not wait for it.
+    letGoOfGateForReport();
     clearExitRoutines();
     platform::showErrorBox("错误", fatalReportText(code, message));
     platform::endProcess(-1);
@@ -227,53 +172,4 @@ const Text& listItem(const std::vector<Text>& list, std::int32_t position)
     if (static_cast<std::size_t>(position) > list.size())
         fatalError(1, "数组成员引用下标超出定义范围");
     return list[static_cast<std::size_t>(position - 1)];
-}
-
-namespace {
-
-std::atomic<void (*)()> workerRoutine{nullptr};
-
-void workerMain()
-{
-    workerGate.lock();
-    holdsGate = true;
-    workerRoutine.load()();
-    holdsGate = false;
-    workerGate.unlock();
-}
-
-} // namespace
-
-bool startWorker(void (*routine)())
-{
-    // Platform threads start without an argument; every worker of this
-    // program runs the same routine, so it is simply recorded here.
-    workerRoutine.store(routine);
-    return platform::startThread(workerMain);
-}
-
-void pauseFor(std::uint32_t milliseconds)
-{
-    outsideGate([&] { platform::waitDispatching(milliseconds); });
-}
-
-void waitOutsideGate(const std::function<void()>& wait)
-{
-    outsideGate(wait);
-}
-
-void asOneStep(const std::function<void()>& work)
-{
-    onUi([&] { work(); });
-}
-
-void markWindowClosing()
-{
-    windowClosing.store(true);
-}
-
-void holdWorkersForShutdown()
-{
-    windowClosing.store(true);
-    workerGate.lock(); // never let go: the process ends with the gate held
 }

@@ -8,9 +8,10 @@
 
 #include "text/text.h"
 #include "window/controls.h"
+// Worker threads, the gate and the hand-over to the user-interface thread.
+#include "window/worker_gate.h"
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 // A control of the main window (the program has only the one window).
@@ -48,28 +49,3 @@ Text fatalReportText(std::int32_t code, const Text& message);
 
 // Item at a 1-based position of a working list; fatal outside the list.
 const Text& listItem(const std::vector<Text>& list, std::int32_t position);
-
-// --- Worker threads and shut-down ------------------------------------------
-//
-// A worker runs the program's code only while it holds the worker gate; it
-// lets go of it while it waits for the user-interface thread or pauses.
-// At shut-down the user-interface thread takes the gate for good, so no
-// worker touches the window or the globals from then on: a worker that
-// comes back from a wait finds the window closing and stays parked until
-// the process ends.
-
-// Runs routine on a new worker thread that holds the gate while it runs.
-bool startWorker(void (*routine)());
-// Pauses a worker (or the user-interface thread) for the given milliseconds.
-void pauseFor(std::uint32_t milliseconds);
-// Runs wait (which blocks) with the gate let go, for waits on another worker.
-void waitOutsideGate(const std::function<void()>& wait);
-// Runs work on the user-interface thread as one step: no other control
-// operation comes between its reads and writes.
-void asOneStep(const std::function<void()>& work);
-
-// Called on the user-interface thread when the window starts to close.
-void markWindowClosing();
-// Called on the user-interface thread after the message loop has ended:
-// waits until no worker runs the program's code, and keeps it so.
-void holdWorkersForShutdown();
