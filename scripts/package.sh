@@ -45,13 +45,21 @@ scripts/setup.sh
 echo "== $(basename "$deb")"
 # No update check: the addresses are set empty on purpose, whatever an
 # earlier run left in the build folder's cache.
+# Debian's compiler and linker flags, hardening included.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 BUILD_TYPE=Release scripts/build.sh "$work/linux" -DTAVRELLE_TESTS=OFF -DTAVRELLE_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
+  -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
   -DCMAKE_INSTALL_PREFIX=/usr -DTAVRELLE_UPDATE_URL= -DTAVRELLE_DOWNLOAD_URL= -DTAVRELLE_UPDATE_CA= \
   -DTAVRELLE_SCREENSHOT_URL="$screenshot_url"
 
 stage="$work/stage"
 rm -rf "$stage"
 DESTDIR="$stage" cmake --install "$work/linux" --strip >/dev/null
+desktop-file-validate "$stage/usr/share/applications/org.tavrelle.Tavrelle.desktop" ||
+  fail "desktop-file-validate found faults in the menu entry"
+appstreamcli validate --no-net "$stage/usr/share/metainfo/org.tavrelle.Tavrelle.metainfo.xml" >"$work/appstream.log" ||
+  fail "appstreamcli found faults in the metadata: $(cat "$work/appstream.log")"
 doc="$stage/usr/share/doc/tavrelle"
 mkdir -p "$doc" "$stage/DEBIAN"
 
@@ -103,7 +111,7 @@ Architecture: $arch
 Maintainer: $maintainer
 Installed-Size: $(du -sk --exclude=DEBIAN "$stage" | cut -f1)
 Depends: $depends
-Section: games
+Section: misc
 Priority: optional
 Description: simulator of a two-colour number lottery
  Tavrelle keeps up to five tickets of six red numbers from 1 to 33 and one
