@@ -133,12 +133,14 @@ mount --bind "$work/apt-cache" "$target/var/cache/apt/archives"
 cp /etc/resolv.conf "$target/etc/resolv.conf"
 
 # --- Install as a user would ---------------------------------------------------------
-say "apt-get install ./$(basename "$deb") in the fresh root"
-cp "$deb" "$target/tmp/"
+say "apt install ./dist/$(basename "$deb") in the fresh root, as the README says"
+mkdir -p "$target/root/tavrelle/dist"
+cp "$deb" "$target/root/tavrelle/dist/"
 logged apt-update in_root apt-get update
 # Without recommends: what the package depends on has to be enough.
-logged apt-install in_root apt-get install -y --no-install-recommends "./tmp/$(basename "$deb")"
-rm "$target/tmp/$(basename "$deb")"
+logged apt-install in_root sh -c 'cd /root/tavrelle && apt install -y --no-install-recommends "./dist/$1"' \
+  sh "$(basename "$deb")"
+rm -r "$target/root/tavrelle"
 in_root dpkg-query -W -f='${Status}\n' tavrelle | grep -qx "install ok installed" ||
   fail "tavrelle is not installed: $(in_root dpkg-query -W -f='${Status}' tavrelle 2>&1)"
 mapfile -t owned < <(in_root dpkg -L tavrelle)
@@ -148,6 +150,8 @@ for path in /usr/bin/tavrelle /usr/share/applications/org.tavrelle.Tavrelle.desk
   printf '%s\n' "${owned[@]}" | grep -qxF "$path" || fail "the package does not install $path"
   [[ -s "$target$path" ]] || fail "$path is missing or empty in the root"
 done
+# Every text of the window is Chinese: a font that has the characters.
+in_root fc-list ':lang=zh' family | grep -q . || fail "no font with Chinese characters came with the package"
 logged desktop-entry desktop-file-validate "$target/usr/share/applications/org.tavrelle.Tavrelle.desktop"
 logged metainfo appstreamcli validate --no-net "$target/usr/share/metainfo/org.tavrelle.Tavrelle.metainfo.xml"
 logged user in_root useradd --create-home --shell /bin/sh player
@@ -216,7 +220,7 @@ app_pid=""
 say "Esc closed it with status 0"
 
 # --- Purge --------------------------------------------------------------------------
-logged purge in_root apt-get purge -y tavrelle
+logged purge in_root apt purge -y tavrelle
 status="$(in_root dpkg-query -W -f='${Status}' tavrelle 2>/dev/null || true)"
 [[ -z "$status" || "$status" == *" not-installed" ]] || fail "after the purge dpkg still has tavrelle as \"$status\""
 for path in "${owned[@]}"; do
