@@ -144,10 +144,13 @@ cp "${programs[@]}" "$content/"
 if [[ -n "$update_url" ]]; then
   update_host="${update_url#*://}"
   update_host="${update_host%%/*}"
-  check_zh="每次启动时，程序会先通过网络（HTTPS，$update_host）检查是否有新版本。有新版本或无法检查时，窗口只显示一个小面板，其中的按钮可打开下载页面。"
-  check_en="At every start it first checks over the network (HTTPS, $update_host) whether a new version is out. When one is, or when the check fails, the window shows only a small panel whose button opens the download page."
+  check_zh="每次启动时，程序会先通过网络（HTTPS，$update_host）检查是否有新版本。
+有新版本或无法检查时，窗口只显示一个小面板，其中的按钮可打开下载页面。"
+  check_en="At every start it first checks over the network (HTTPS, $update_host)
+whether a new version is out. When one is, or when the check fails, the
+window shows only a small panel whose button opens the download page."
 else
-  check_zh="这个版本不检查新版本，也不连接网络。"
+  check_zh="此版本不会检查更新，也不会连接网络。"
   check_en="This build does not check for new versions and never connects to the network."
 fi
 # UTF-8 with a byte order mark and CRLF line ends: Notepad shows it right on
