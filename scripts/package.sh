@@ -93,7 +93,9 @@ install -D -m 644 "$work/tavrelle.1.gz" "$stage/usr/share/man/man1/tavrelle.1.gz
 
 # Dependencies: the packages of the libraries the program links, found by
 # dpkg-shlibdeps (which wants a source package's control file to look at),
-# and a font with the Chinese characters every text of the window is in.
+# a font with the Chinese characters every text of the window is in, and the
+# icon theme the icon goes into (without its index the program finds no
+# window icon there).
 shlib="$work/shlibdeps"
 rm -rf "$shlib"
 mkdir -p "$shlib/debian"
@@ -102,7 +104,7 @@ depends="$(cd "$shlib" && dpkg-shlibdeps -O "$stage/usr/bin/tavrelle" 2>"$shlib/
   fail "dpkg-shlibdeps failed: $(cat "$shlib/errors")"
 depends="${depends#shlibs:Depends=}"
 [[ -n "$depends" ]] || fail "dpkg-shlibdeps found no dependencies of usr/bin/tavrelle"
-depends+=", fonts-wqy-microhei | fonts-noto-cjk | fonts-wqy-zenhei"
+depends+=", fonts-wqy-microhei | fonts-noto-cjk | fonts-wqy-zenhei, hicolor-icon-theme"
 
 cat >"$stage/DEBIAN/control" <<EOF
 Package: tavrelle

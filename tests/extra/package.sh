@@ -51,14 +51,14 @@ mkdir -p "$work/logs" "$work/apt-cache/partial"
 # Everything mounted at or below a folder, deepest first; also what an
 # interrupted run left behind. Nothing may stay mounted where rm -rf goes:
 # it would delete through a bind mount into the host.
+mounted_below() { findmnt -rn -o TARGET | awk -v p="$1/" 'index($0 "/", p) == 1' | sort -r; }
 unmount_below() {
-  local folder="$1" point
-  findmnt -rn -o TARGET | awk -v p="$folder/" 'index($0 "/", p) == 1' | sort -r | while read -r point; do
+  local folder="$1" point left
+  for point in $(mounted_below "$folder"); do
     umount "$point" 2>/dev/null || umount -l "$point"
   done
-  if findmnt -rn -o TARGET | awk -v p="$folder/" 'index($0 "/", p) == 1' | grep -q .; then
-    fail "cannot unmount everything below $folder: $(findmnt -rn -o TARGET | grep -F "$folder/" | paste -sd' ')"
-  fi
+  left="$(mounted_below "$folder")"
+  [[ -z "$left" ]] || fail "cannot unmount everything below $folder: $(paste -sd' ' <<<"$left")"
 }
 remove_root() {
   unmount_below "$1"
@@ -141,17 +141,19 @@ logged apt-update in_root apt-get update
 logged apt-install in_root sh -c 'cd /root/tavrelle && apt install -y --no-install-recommends "./dist/$1"' \
   sh "$(basename "$deb")"
 rm -r "$target/root/tavrelle"
-in_root dpkg-query -W -f='${Status}\n' tavrelle | grep -qx "install ok installed" ||
-  fail "tavrelle is not installed: $(in_root dpkg-query -W -f='${Status}' tavrelle 2>&1)"
+status="$(in_root dpkg-query -W -f='${Status}' tavrelle 2>&1 || true)"
+[[ "$status" == "install ok installed" ]] || fail "tavrelle is not installed: $status"
 mapfile -t owned < <(in_root dpkg -L tavrelle)
+owned_list="$(printf '%s\n' "${owned[@]}")"
 for path in /usr/bin/tavrelle /usr/share/applications/org.tavrelle.Tavrelle.desktop \
   /usr/share/metainfo/org.tavrelle.Tavrelle.metainfo.xml /usr/share/icons/hicolor/scalable/apps/org.tavrelle.Tavrelle.svg \
   /usr/share/icons/hicolor/{16x16,22x22,24x24,32x32,48x48,64x64,128x128,256x256}/apps/org.tavrelle.Tavrelle.png; do
-  printf '%s\n' "${owned[@]}" | grep -qxF "$path" || fail "the package does not install $path"
+  grep -qxF "$path" <<<"$owned_list" || fail "the package does not install $path"
   [[ -s "$target$path" ]] || fail "$path is missing or empty in the root"
 done
 # Every text of the window is Chinese: a font that has the characters.
-in_root fc-list ':lang=zh' family | grep -q . || fail "no font with Chinese characters came with the package"
+fonts="$(in_root fc-list ':lang=zh' family)"
+[[ -n "$fonts" ]] || fail "no font with Chinese characters came with the package"
 logged desktop-entry desktop-file-validate "$target/usr/share/applications/org.tavrelle.Tavrelle.desktop"
 logged metainfo appstreamcli validate --no-net "$target/usr/share/metainfo/org.tavrelle.Tavrelle.metainfo.xml"
 logged user in_root useradd --create-home --shell /bin/sh player
@@ -205,6 +207,10 @@ logged table-geometry g++ -std=c++20 -O1 -finput-charset=UTF-8 -fexec-charset=CP
 "$work/table_geometry" >"$work/table.txt"
 checked="$(python3 tests/package/check_window.py "$window" "$work/table.txt")" || fail "the window: see above"
 say "$checked"
+# The window shows the installed icon (found in the hicolor theme).
+icon="$(xprop -len 16 -id "$window" _NET_WM_ICON 2>&1 || true)"
+[[ "$icon" == "_NET_WM_ICON(CARDINAL)"* ]] || fail "the window has no icon: $icon"
+say "the window shows the installed icon"
 
 # Esc closes the window, and the program ends with status 0. The key goes
 # through XTEST to the focused window, as a typed one does (a key sent to
