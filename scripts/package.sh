@@ -43,9 +43,9 @@ scripts/setup.sh
 
 # --- The Debian package ------------------------------------------------------
 echo "== $(basename "$deb")"
-# No update check: the addresses are set empty on purpose, whatever an
-# earlier run left in the build folder's cache.
-# Debian's compiler and linker flags, hardening included.
+# Debian's compiler and linker flags, hardening included. No update check:
+# the addresses are set empty on purpose, whatever an earlier run left in the
+# build folder's cache.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 BUILD_TYPE=Release scripts/build.sh "$work/linux" -DTAVRELLE_TESTS=OFF -DTAVRELLE_BENCH=OFF \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \

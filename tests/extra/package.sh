@@ -161,18 +161,24 @@ logged user in_root useradd --create-home --shell /bin/sh player
 in_root install -d -o player -g player -m 700 /tmp/runtime-player
 
 # --- Start it --------------------------------------------------------------------
+# The first free display from :70 to :79; one that another X server takes
+# at the same moment makes this one end, and the next is tried.
 display=""
 for n in $(seq 70 79); do
-  if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then
-    display="$n"
-    break
-  fi
+  [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/logs/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    [[ -S /tmp/.X11-unix/X$n ]] && display="$n" && break
+    sleep 0.1
+  done
+  [[ -n "$display" ]] && break
+  kill "$xvfb_pid" 2>/dev/null || true
+  wait "$xvfb_pid" 2>/dev/null || true
+  xvfb_pid=""
 done
-[[ -n "$display" ]] || fail "every display from :70 to :79 is taken"
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/logs/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [[ -S /tmp/.X11-unix/X$display ]] && break; sleep 0.1; done
-[[ -S /tmp/.X11-unix/X$display ]] || fail "Xvfb did not start on :$display: $(cat "$work/logs/xvfb.log")"
+[[ -n "$display" ]] || fail "no Xvfb display from :70 to :79 could start: $(cat "$work/logs/xvfb.log" 2>/dev/null)"
 # The display's socket reaches into the root.
 mkdir -p "$target/tmp/.X11-unix"
 mount --bind /tmp/.X11-unix "$target/tmp/.X11-unix"
