@@ -8,6 +8,8 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config git
           qt6-base-dev libcurl4-openssl-dev libgtest-dev libbenchmark-dev
           clang libclang-rt-14-dev fonts-wqy-microhei xvfb x11-utils xdotool imagemagick openssl python3 ca-certificates)
+# Packaging (scripts/package.sh) and its test tier (tests/extra/package.sh).
+packages+=(dpkg-dev lintian desktop-file-utils appstream zip unzip debootstrap)
 # Wine's 32-bit half. Some machines cannot execute any 32-bit x86 program;
 # there these packages' own install scripts fail with "Exec format error",
 # which must not stop the set-up: the x86-64 build under wine64 is tested

@@ -37,6 +37,10 @@ UpdateFetcher fetcher = nullptr;
 
 void checkForUpdate()
 {
+    // Only a build that someone publishes updates for checks; any other
+    // build would always end up as the download panel.
+    if (updateFileAddress.empty())
+        return;
     Text page = bytesToText(fetcher ? fetcher(updateFileAddress) : platform::httpGetFile(updateFileAddress, updateRequest));
     // No order between versions: anything but the built-in one, the empty
     // text of a failed fetch included, sends the user to the download page.
@@ -59,5 +63,9 @@ void setUpdateFetcher(UpdateFetcher replacement)
 
 void onDownloadClicked()
 {
+    // No page to open: an empty address is not handed to the desktop shell,
+    // which might open something else for it.
+    if (downloadPageAddress.empty())
+        return;
     platform::openWebAddress(downloadPageAddress);
 }

@@ -7,8 +7,10 @@
 
 // Fetches the update file and, unless it names the built-in version, shrinks
 // the window to the download panel. Once, before the window is first shown.
+// A build without an update address does nothing here: no fetch, full window.
 void checkForUpdate();
-// The download button: asks the desktop to open the download page.
+// The download button: asks the desktop to open the download page (nothing
+// when the build has no download address).
 void onDownloadClicked();
 
 // The part of source between the first left marker at or after the 1-based
@@ -31,7 +33,8 @@ struct HttpRequest;
 }
 extern const platform::HttpRequest updateRequest;
 
-// Build settings (TAVRELLE_UPDATE_URL, TAVRELLE_DOWNLOAD_URL).
+// Build settings (TAVRELLE_UPDATE_URL, TAVRELLE_DOWNLOAD_URL); either may be
+// empty.
 extern const Text updateFileAddress;
 extern const Text downloadPageAddress;
 

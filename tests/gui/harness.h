@@ -19,8 +19,8 @@ extern const Text currentUpdateFile;
 extern const Text staleUpdateFile;
 
 // Opens the main window as the program does at start-up (creation handler
-// included), with the update check answered by updateFile instead of the
-// network. Once per process.
+// included). In a build with an update address the check is answered by
+// updateFile instead of the network. Once per process.
 void openMainWindow(const Text& updateFile = currentUpdateFile);
 
 QWidget* widget(ControlId id);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QEventLoop>
+#include <QIcon>
 #include <QMessageBox>
 #include <QStyleFactory>
 #include <QThread>
@@ -87,6 +88,10 @@ void initialize()
         application = new QApplication(argc, argv);
     }
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // The names of the installed menu entry and icon: the desktop shows the
+    // window with that icon and groups it with its entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tavrelle.Tavrelle"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.tavrelle.Tavrelle")));
     if (uiContext == nullptr)
         uiContext = new QObject();
 }

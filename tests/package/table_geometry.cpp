@@ -1,0 +1,26 @@
+// Prints where the control table puts each control, for the package tier to
+// compare with the X windows of the installed program:
+//   id depth shown left top width parentLeft parentTop
+// depth 1 for the window's own controls, 2 inside a group box or the panel;
+// shown 0 when the control or its container starts hidden.
+#include "window/controls.h"
+
+#include <cstdio>
+
+int main()
+{
+    for (int i = WindowSelf + 1; i < ControlCount; ++i) {
+        const ControlSpec& spec = controlSpec(static_cast<ControlId>(i));
+        int depth = 1;
+        bool shown = spec.visible;
+        for (ControlId c = spec.container; c != WindowSelf; c = controlSpec(c).container) {
+            ++depth;
+            shown = shown && controlSpec(c).visible;
+        }
+        const ControlSpec& parent = controlSpec(spec.container);
+        const bool inWindow = spec.container == WindowSelf;
+        std::printf("%d %d %d %d %d %d %d %d\n", i, depth, shown ? 1 : 0, spec.left, spec.top, spec.width,
+                    inWindow ? 0 : parent.left, inWindow ? 0 : parent.top);
+    }
+    return 0;
+}
