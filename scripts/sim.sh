@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Runs tavrelle-sim, the window-less simulator, with the arguments given;
+# builds it first (Release, in build/sim) when it is missing or out of date.
+#   scripts/sim.sh --tick 1000 --draws 3000 --log out.log
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$root/build/sim"
+if [[ ! -f "$build/build.ninja" ]]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRELLE_TESTS=OFF >/dev/null
+fi
+if ! out="$(cmake --build "$build" -j2 --target tavrelle-sim 2>&1)"; then
+  printf '%s\n' "$out" >&2
+  echo "sim.sh: the build failed" >&2
+  exit 1
+fi
+exec "$build/src/sim/tavrelle-sim" "$@"
