@@ -32,14 +32,19 @@ void addWrapping(std::int32_t& counter, std::int32_t amount)
     counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(counter) + static_cast<std::uint32_t>(amount));
 }
 
-// The ticket's numbers with the boxes they go to, found by their tags.
-std::vector<std::pair<ControlRef, Text>> ticketBoxes(const Text& ticket)
+// The ticket's numbers with the boxes they go to, found by their tags. The
+// lists live as long as the worker's thread, so a draw allocates none.
+const std::vector<std::pair<ControlRef, Text>>& ticketBoxes(const Text& ticket)
 {
-    const auto parts = splitText(ticket, "+");
-    std::vector<std::pair<ControlRef, Text>> boxes;
-    boxes.reserve(parts.size());
-    for (std::int32_t i = 1; i <= static_cast<std::int32_t>(parts.size()); ++i)
-        boxes.emplace_back(findEditBoxByTag(100 + i), listItem(parts, i));
+    thread_local std::vector<Text> parts;
+    thread_local std::vector<std::pair<ControlRef, Text>> boxes;
+    splitTextInto(parts, ticket, "+");
+    boxes.resize(parts.size(), {WindowSelf, Text()});
+    for (std::int32_t i = 1; i <= static_cast<std::int32_t>(parts.size()); ++i) {
+        auto& box = boxes[static_cast<std::size_t>(i - 1)];
+        box.first = findEditBoxByTag(100 + i);
+        box.second = listItem(parts, i);
+    }
     return boxes;
 }
 
@@ -84,7 +89,9 @@ struct Judged {
     std::size_t count = 0;
 };
 
-// On the worker, touching no control: every ticked group in order.
+// On the worker, touching no control: every ticked group in order. Every
+// judgement would set lastDrawText to this draw's text, and so does a draw
+// that judges none: it is written once.
 Judged judgeTicked(const Shown& shown)
 {
     const auto& n = drawnNumbers;
@@ -95,12 +102,11 @@ Judged judgeTicked(const Shown& shown)
             continue;
         Charge& charge = judged.groups[judged.count++];
         charge.group = k;
-        charge.prize = judgeGroup(groupRedKeys[g], n[0], n[1], n[2], n[3], n[4], n[5], n[6], shown.blues[g]);
+        charge.prize = judgeHits(groupRedKeys[g], n[0], n[1], n[2], n[3], n[4], n[5], n[6], shown.blues[g]);
         addWrapping(totalSpent, 2);
         charge.spending = "共消费" + intToText(totalSpent);
     }
-    if (judged.count == 0)
-        lastDrawText = drawDisplayText(n[0], n[1], n[2], n[3], n[4], n[5], n[6]);
+    writeDrawDisplayText(lastDrawText, n[0], n[1], n[2], n[3], n[4], n[5], n[6]);
     return judged;
 }
 
@@ -134,13 +140,13 @@ void showResults(const Judged& judged, const Text& lineHead, std::uint32_t run)
 
 void drawOnce()
 {
-    const auto boxes = ticketBoxes(makeTicket());
+    const auto& boxes = ticketBoxes(makeTicket());
     addWrapping(drawCount, 1);
     const Text period = "第" + intToText(drawCount) + "期";
 
     Shown shown;
     asOneStep([&] { shown = showTicket(boxes, period); });
-    drawnNumbers = shown.row;
+    drawnNumbers = std::move(shown.row);
 
     const Judged judged = judgeTicked(shown);
     const Text lineHead = "第" + intToText(drawCount) + "期:" + lastDrawText;

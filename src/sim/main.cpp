@@ -143,10 +143,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tavrelle-sim: --chart %s: could not write the chart\n", options.chartFile.c_str());
         status = 1;
     }
-    if (outcome.interrupted)
-        std::fprintf(stderr, "tavrelle-sim: interrupted after %llu draws\n",
-                     static_cast<unsigned long long>(outcome.tallies.draws));
     const std::string report = options.json ? sim::tallyJson(outcome.tallies) : sim::tallyTable(outcome.tallies);
     std::fputs(report.c_str(), stdout);
+    if (outcome.interrupted) {
+        std::fprintf(stderr, "tavrelle-sim: interrupted after %llu draws\n",
+                     static_cast<unsigned long long>(outcome.tallies.draws));
+        return status != 0 ? status : 128 + SIGINT; // as the shell reports a Ctrl+C
+    }
     return status;
 }
