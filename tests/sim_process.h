@@ -43,16 +43,18 @@ inline SimResult runSim(const std::vector<std::string>& args,
                         const std::function<void(pid_t)>& whileRunning = nullptr, int timeoutMs = 60000)
 {
     const std::string outPath = scratchPath("stdout"), errPath = scratchPath("stderr");
+    // Made before the fork: a test process may have threads, and the child
+    // only opens, duplicates and executes.
+    std::vector<char*> argv{const_cast<char*>(TAVRELLE_SIM_PROGRAM)};
+    for (const auto& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
-        std::vector<char*> argv{const_cast<char*>(TAVRELLE_SIM_PROGRAM)};
-        for (const auto& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
         execv(TAVRELLE_SIM_PROGRAM, argv.data());
         _exit(127);
     }
