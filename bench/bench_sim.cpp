@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -59,7 +60,9 @@ void simulatorRunWithLog(benchmark::State& state)
 }
 BENCHMARK(simulatorRunWithLog)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The floor: one ticket made and split, five groups judged, per draw.
+// The floor: what a draw of five groups needs of the generator and the
+// judge, with no control, counter or log: one ticket made and split, five
+// groups' hits counted and their prizes found, the draw's text written.
 void generatorAndJudge(benchmark::State& state)
 {
     openOnce();
@@ -71,10 +74,13 @@ void generatorAndJudge(benchmark::State& state)
         blues[k] = parts[6];
     }
     std::int64_t wins = 0;
+    std::vector<Text> n;
+    Text shown;
     for (auto _ : state) {
-        const auto n = splitText(makeTicket(), "+");
+        splitTextInto(n, makeTicket(), "+");
         for (std::size_t k = 0; k < 5; ++k)
-            wins += judgeGroup(keys[k], n[0], n[1], n[2], n[3], n[4], n[5], n[6], blues[k]) != nullptr;
+            wins += judgeHits(keys[k], n[0], n[1], n[2], n[3], n[4], n[5], n[6], blues[k]) != nullptr;
+        writeDrawDisplayText(shown, n[0], n[1], n[2], n[3], n[4], n[5], n[6]);
     }
     benchmark::DoNotOptimize(wins);
     state.SetItemsProcessed(state.iterations());

@@ -149,6 +149,7 @@ void drawOnce()
     drawnNumbers = std::move(shown.row);
 
     const Judged judged = judgeTicked(shown);
-    const Text lineHead = "第" + intToText(drawCount) + "期:" + lastDrawText;
+    Text lineHead = period; // "第N期:" and the draw
+    lineHead.append(":").append(lastDrawText);
     showResults(judged, lineHead, ownRun());
 }
