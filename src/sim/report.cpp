@@ -49,6 +49,15 @@ std::string shortNumber(double value)
     return format("%.4g", value);
 }
 
+// 1000000 as "1,000,000".
+std::string grouped(std::uint64_t value)
+{
+    std::string digits = std::to_string(value);
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), ",");
+    return digits;
+}
+
 } // namespace
 
 std::string tallyJson(const Tallies& t)
@@ -97,7 +106,7 @@ std::string spendingChart(const std::vector<Sample>& samples)
                       "viewBox=\"0 0 720 400\" font-family=\"sans-serif\" font-size=\"12\">\n"
                       "<rect width=\"720\" height=\"400\" fill=\"white\"/>\n";
     svg += "<text x=\"" + at(left) + "\" y=\"24\" font-size=\"15\">Money spent and won over " +
-           std::to_string(samples.empty() ? 0 : samples.back().draws) + " draws</text>\n";
+           grouped(samples.empty() ? 0 : samples.back().draws) + " draws</text>\n";
 
     for (double v = 0; v <= yMax + yStep / 2; v += yStep) { // grid and money axis
         svg += "<line x1=\"" + at(left) + "\" y1=\"" + at(y(v)) + "\" x2=\"" + at(left + plotWidth) + "\" y2=\"" +

@@ -31,7 +31,7 @@ std::uint32_t readFixedTick()
 // 32-bit registers, and the spending of five groups over this many draws
 // still fits one.
 constexpr std::uint64_t drawsPerRun = std::uint64_t{1} << 28;
-constexpr std::size_t maxSamples = 2000;
+constexpr std::size_t maxSamples = 1000; // a chart has no use for more points
 
 struct Progress {
     const Watch* watch = nullptr;
@@ -141,7 +141,7 @@ Outcome run(const Options& options, const Watch& watch)
     if (watch.samples) {
         progress.samples = &outcome.samples;
         outcome.samples.push_back({0, 0, 0});
-        progress.sampleEvery = options.untilFirstPrize ? 1 : std::max<std::uint64_t>(1, options.draws / 1000);
+        progress.sampleEvery = options.untilFirstPrize ? 1 : std::max<std::uint64_t>(1, options.draws / 500);
         progress.nextSample = progress.sampleEvery;
     }
     headless::setPauseHook(betweenDraws);

@@ -208,7 +208,7 @@ TEST(SimReport, TableAndChart)
 
     const std::string svg = readFile(chart);
     EXPECT_EQ(svg.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u);
-    EXPECT_NE(svg.find("over 5000 draws"), std::string::npos);
+    EXPECT_NE(svg.find("over 5,000 draws"), std::string::npos);
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
     std::size_t lines = 0;
     for (std::size_t at = 0; (at = svg.find("stroke-width=\"2\" points=\"", at)) != std::string::npos; ++at)
