@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <thread>
 #include <utility>
 
@@ -34,6 +33,13 @@ Control& control(ControlId id)
 bool known(ControlId id)
 {
     return id >= WindowSelf && id < ControlCount;
+}
+
+template <typename Value>
+void setField(ControlId id, Value Control::*field, Value value)
+{
+    if (known(id))
+        control(id).*field = value;
 }
 
 } // namespace
@@ -96,32 +102,27 @@ void appendControlText(ControlId id, const Text& text)
 
 void setControlLeft(ControlId id, int left)
 {
-    if (known(id))
-        control(id).left = left;
+    setField(id, &Control::left, left);
 }
 
 void setControlTop(ControlId id, int top)
 {
-    if (known(id))
-        control(id).top = top;
+    setField(id, &Control::top, top);
 }
 
 void setControlWidth(ControlId id, int width)
 {
-    if (known(id))
-        control(id).width = width;
+    setField(id, &Control::width, width);
 }
 
 void setControlHeight(ControlId id, int height)
 {
-    if (known(id))
-        control(id).height = height;
+    setField(id, &Control::height, height);
 }
 
 void setControlVisible(ControlId id, bool visible)
 {
-    if (known(id))
-        control(id).visible = visible;
+    setField(id, &Control::visible, visible);
 }
 
 bool onUiThread()
@@ -143,14 +144,6 @@ bool startThread(void (*routine)())
     return true;
 }
 
-std::uint32_t tickCount()
-{
-    timespec now{};
-    clock_gettime(CLOCK_BOOTTIME, &now);
-    const auto milliseconds = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
-                              static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
-    return static_cast<std::uint32_t>(milliseconds);
-}
 
 // The pause paces a run for a watcher's eye; with no window it is skipped.
 void pumpDelay(std::uint32_t)
