@@ -3,8 +3,8 @@
 // user-interface thread. A worker started on it runs at once on the calling
 // thread, and the run's pause between draws is skipped (nobody watches; a
 // program may watch the pauses instead). This header is what a program or a
-// test on this backend uses beyond platform.h: the user's actions and a
-// look at the controls.
+// test on this backend uses beyond platform.h: the user's actions, where
+// the log goes, the pauses, and the conversion of its texts.
 #pragma once
 
 #include "text/text.h"
@@ -31,16 +31,6 @@ void setLogSink(LogSink sink);
 // Called at every pause between two draws of a run, on the user-interface
 // thread, in place of the wait (nullptr: none).
 void setPauseHook(void (*hook)());
-
-bool controlVisible(ControlId id);
-int controlLeft(ControlId id);
-int controlTop(ControlId id);
-int controlWidth(ControlId id);
-int controlHeight(ControlId id);
-
-// Closes the window: its closing event runs, then the model's operations
-// find no window.
-void closeMainWindow();
 
 // CP936 bytes as UTF-8, for the terminal and files; a byte sequence that
 // is not CP936 becomes U+FFFD.

@@ -206,38 +206,4 @@ void setPauseHook(void (*hook)())
     pauseHook = hook;
 }
 
-bool controlVisible(ControlId id)
-{
-    return known(id) && control(id).visible;
-}
-
-int controlLeft(ControlId id)
-{
-    return known(id) ? control(id).left : 0;
-}
-
-int controlTop(ControlId id)
-{
-    return known(id) ? control(id).top : 0;
-}
-
-int controlWidth(ControlId id)
-{
-    return known(id) ? control(id).width : 0;
-}
-
-int controlHeight(ControlId id)
-{
-    return known(id) ? control(id).height : 0;
-}
-
-void closeMainWindow()
-{
-    if (!platform::mainWindowOpen())
-        return;
-    if (windowEvents.closing)
-        windowEvents.closing();
-    open = false;
-}
-
 } // namespace headless
