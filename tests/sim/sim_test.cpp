@@ -157,8 +157,12 @@ TEST(SimRun, InterruptEndsAfterTheDrawInProgressWithTheTalliesSoFar)
 {
     const std::string log = scratchPath("interrupt.log");
     const auto result = runSim({"--tick", "7", "--ticket", "x+x+x+x+x+x+x", "--until-first-prize", "--json", "--log", log},
-                               [](pid_t pid) {
-                                   std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                               [&log](pid_t pid) {
+                                   // Once it draws (a slow start must not meet the
+                                   // signal before its handler), and a while after.
+                                   for (int i = 0; i < 2000 && readFile(log).empty(); ++i)
+                                       std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                                   std::this_thread::sleep_for(std::chrono::milliseconds(200));
                                    kill(pid, SIGINT);
                                });
     EXPECT_EQ(result.status, 130);
