@@ -86,7 +86,7 @@ void betweenDraws()
     const std::uint64_t draws = drawsSoFar();
     if (progress.samples != nullptr && draws >= progress.nextSample)
         takeSample(draws);
-    if (progress.watch->progress && (draws & 0xFFFFu) == 0)
+    if (progress.watch->progress && (draws & 0xFFFu) == 0)
         progress.watch->progress(draws);
 }
 

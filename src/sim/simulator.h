@@ -35,7 +35,7 @@ struct Outcome {
 // Watches a run between its draws, on the run's thread.
 struct Watch {
     bool samples = false;                              // keep samples for a chart
-    std::function<void(std::uint64_t draws)> progress; // every 65536 draws
+    std::function<void(std::uint64_t draws)> progress; // every 4096 draws
 };
 
 // Safe in a signal handler: the run ends after the draw in progress.
