@@ -20,16 +20,14 @@ struct Prize {
 const Prize* findPrize(std::int32_t redHits, std::int32_t blueHit);
 
 // Counts one group's hits against a draw and gives the prize they win, or
-// nullptr; touches no control and no text of the draw. redHits and blueHit
-// are back at 0 when it returns.
+// nullptr. Touches no control and no text of the draw: the worker does this
+// between the steps that show the draw, and writes the draw's text once.
+// redHits and blueHit are back at 0 when it returns.
 const Prize* judgeHits(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
                        const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
                        const Text& groupBlue);
 
-// Counts one group's hits against a draw and gives the prize they win, or
-// nullptr. Touches no control: the worker does this between the steps that
-// show the draw. Sets lastDrawText; redHits and blueHit are back at 0 when
-// it returns.
+// judgeHits, then lastDrawText set to the draw's text.
 const Prize* judgeGroup(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
                         const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
                         const Text& groupBlue);

@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <charconv>
 #include <numeric>
-#include <atomic>
 
 std::uint32_t seedCounter = 0;
 
