@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The simulator's figures: draws per second of whole runs (five groups, no
 # log, and with the log to a file) beside the generator and judge alone,
-# then tavrelle-sim itself timed over ten million draws. Builds a Release
-# configuration in build/bench-sim; runs on one core (taskset) when it can.
+# then tavrelle-sim itself timed over ten million draws. Builds in
+# build/bench-sim; runs on one core (taskset) when it can.
 #   bench/sim.sh
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/bench-sim"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRELLE_BENCH=ON -DTAVRELLE_TESTS=OFF >/dev/null
+# Built as scripts/sim.sh builds the simulator: Release, link-time optimised.
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRELLE_BENCH=ON -DTAVRELLE_TESTS=OFF \
+  -DCMAKE_INTERPROCEDURAL_OPTIMIZATION=ON >/dev/null
 cmake --build "$build" -j2 --target tavrelle_bench_sim tavrelle-sim >/dev/null
 
 one_core=()

@@ -1,6 +1,7 @@
 #include "draw/draw_once.h"
 
 #include "app/globals.h"
+#include "app/locks.h"
 #include "draw/groups.h"
 #include "draw/judge.h"
 #include "draw/run_state.h"
@@ -89,22 +90,24 @@ struct Judged {
     std::size_t count = 0;
 };
 
-// On the worker, touching no control: every ticked group in order. Every
-// judgement would set lastDrawText to this draw's text, and so does a draw
-// that judges none: it is written once.
+// On the worker, touching no control: every ticked group in order, under
+// one hold of drawLock. Every judgement would set lastDrawText to this
+// draw's text, and so does a draw that judges none: it is written once.
 Judged judgeTicked(const Shown& shown)
 {
     const auto& n = drawnNumbers;
     Judged judged;
+    LockScope lock(drawLock);
     for (std::int32_t k = 1; k <= 5; ++k) {
         const auto g = static_cast<std::size_t>(k - 1);
         if (!shown.ticked[g])
             continue;
         Charge& charge = judged.groups[judged.count++];
         charge.group = k;
-        charge.prize = judgeHits(groupRedKeys[g], n[0], n[1], n[2], n[3], n[4], n[5], n[6], shown.blues[g]);
+        charge.prize =
+            judgeHitsHoldingLock(groupRedKeys[g], n[0], n[1], n[2], n[3], n[4], n[5], n[6], shown.blues[g]);
         addWrapping(totalSpent, 2);
-        charge.spending = "共消费" + intToText(totalSpent);
+        charge.spending.assign("共消费").append(intToText(totalSpent));
     }
     writeDrawDisplayText(lastDrawText, n[0], n[1], n[2], n[3], n[4], n[5], n[6]);
     return judged;

@@ -142,21 +142,26 @@ private:
 
 } // namespace
 
-const Prize* judgeHits(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
-                       const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
-                       const Text& groupBlue)
+const Prize* judgeHitsHoldingLock(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
+                                  const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
+                                  const Text& groupBlue)
 {
-    {
-        thread_local RedSearch reds;
-        LockScope lock(drawLock);
-        redHits += reds.hits(groupRedKey, {&red1, &red2, &red3, &red4, &red5, &red6});
-        if (groupBlue == drawnBlue)
-            blueHit = 1;
-    }
+    thread_local RedSearch reds;
+    redHits += reds.hits(groupRedKey, {&red1, &red2, &red3, &red4, &red5, &red6});
+    if (groupBlue == drawnBlue)
+        blueHit = 1;
     const Prize* prize = findPrize(redHits, blueHit);
     blueHit = 0;
     redHits = 0;
     return prize;
+}
+
+const Prize* judgeHits(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
+                       const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
+                       const Text& groupBlue)
+{
+    LockScope lock(drawLock);
+    return judgeHitsHoldingLock(groupRedKey, red1, red2, red3, red4, red5, red6, drawnBlue, groupBlue);
 }
 
 const Prize* judgeGroup(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,

@@ -27,6 +27,12 @@ const Prize* judgeHits(const Text& groupRedKey, const Text& red1, const Text& re
                        const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
                        const Text& groupBlue);
 
+// judgeHits for a caller that holds drawLock already: a draw counts all its
+// groups under one hold.
+const Prize* judgeHitsHoldingLock(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
+                                  const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
+                                  const Text& groupBlue);
+
 // judgeHits, then lastDrawText set to the draw's text.
 const Prize* judgeGroup(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
                         const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
