@@ -73,11 +73,12 @@ std::string tallyTable(const Tallies& t)
 {
     std::string table = headless::toUtf8("第" + std::to_string(t.draws) + "期  共消费" + std::to_string(t.spent) +
                                          "  已中桨" + std::to_string(t.won)) +
-                        "\n\n      wins  draws per win\n";
+                        "\n\n    " + padLeft("wins", 8) + padLeft("draws per win", 15) + "\n";
     for (std::size_t i = 0; i < levelNames.size(); ++i) {
         const std::int64_t wins = t.levels[i];
         const std::string perWin =
             wins > 0 ? format("%.1f", static_cast<double>(t.draws) / static_cast<double>(wins)) : "-";
+        // A level's name is two characters, four columns on a terminal.
         table += headless::toUtf8(levelNames[i]) + padLeft(std::to_string(wins), 8) + padLeft(perWin, 15) + "\n";
     }
     table += "\nmoney back per 100 spent: ";
