@@ -151,7 +151,9 @@ const Case typedAndRandom{
     true,
     400,
 };
-const Case asOpened{{}, 0, false, 300}; // the five random groups of the start-up
+// The five random groups of the start-up: scripts/sim.sh --tick 1000
+// --draws 3000 --log FILE.
+const Case asOpened{{}, 0, false, 3000};
 
 } // namespace
 
