@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs tavrelle-sim, the window-less simulator, with the arguments given;
-# builds it first (Release, in build/sim) when it is missing or out of date.
+# builds it first (Release, in build/sim) when it is missing or out of date,
+# installing what the build needs the first time. Only the simulator writes
+# to standard output.
 #   scripts/sim.sh --tick 1000 --draws 3000 --log out.log
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -8,8 +10,9 @@ build="$root/build/sim"
 # Release with link-time optimisation: the draw's control operations cross
 # from the core into the backend millions of times a second.
 if ! grep -qs "CMAKE_INTERPROCEDURAL_OPTIMIZATION:BOOL=ON" "$build/CMakeCache.txt"; then
+  "$root/scripts/setup.sh" >&2
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRELLE_TESTS=OFF \
-    -DCMAKE_INTERPROCEDURAL_OPTIMIZATION=ON >/dev/null
+    -DCMAKE_INTERPROCEDURAL_OPTIMIZATION=ON >&2
 fi
 if ! out="$(cmake --build "$build" -j2 --target tavrelle-sim 2>&1)"; then
   printf '%s\n' "$out" >&2
