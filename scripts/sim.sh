@@ -9,10 +9,10 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/sim"
 # Release with link-time optimisation: the draw's control operations cross
 # from the core into the backend millions of times a second.
-if ! grep -qs "CMAKE_INTERPROCEDURAL_OPTIMIZATION:BOOL=ON" "$build/CMakeCache.txt"; then
+if ! grep -qsE "^CMAKE_INTERPROCEDURAL_OPTIMIZATION:[A-Z]+=ON" "$build/CMakeCache.txt"; then
   "$root/scripts/setup.sh" >&2
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRELLE_TESTS=OFF \
-    -DCMAKE_INTERPROCEDURAL_OPTIMIZATION=ON >&2
+    -DCMAKE_INTERPROCEDURAL_OPTIMIZATION:BOOL=ON >&2
 fi
 if ! out="$(cmake --build "$build" -j2 --target tavrelle-sim 2>&1)"; then
   printf '%s\n' "$out" >&2
