@@ -29,8 +29,11 @@ double secondsNow()
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
-void onInterrupt(int)
+volatile std::sig_atomic_t stoppedBy = 0;
+
+void onInterrupt(int signal)
 {
+    stoppedBy = signal;
     sim::requestStop();
 }
 
@@ -148,7 +151,7 @@ int main(int argc, char** argv)
     if (outcome.interrupted) {
         std::fprintf(stderr, "tavrelle-sim: interrupted after %llu draws\n",
                      static_cast<unsigned long long>(outcome.tallies.draws));
-        return status != 0 ? status : 128 + SIGINT; // as the shell reports a Ctrl+C
+        return status != 0 ? status : 128 + stoppedBy; // as a shell reports the signal
     }
     return status;
 }
