@@ -28,6 +28,11 @@ void openMainWindow()
 void onMainWindowCreated()
 {
     checkForUpdate();
+    prepareDraws();
+}
+
+void prepareDraws()
+{
     fillCheckedGroups();
     drawLock = createLock();
 }

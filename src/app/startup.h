@@ -9,6 +9,10 @@ int startProgram();
 // window, built hidden, its creation handler run, then shown.
 void openMainWindow();
 void onMainWindowCreated();
+// The creation handler's work after the version check: the random fill of
+// the ticked groups, then drawLock. A program without the check (the
+// simulator) runs this alone.
+void prepareDraws();
 void onProgramExit();
 
 // The whole process: startProgram, then endProgram with its result.

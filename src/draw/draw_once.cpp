@@ -1,6 +1,7 @@
 #include "draw/draw_once.h"
 
 #include "app/globals.h"
+#include "app/locks.h"
 #include "draw/groups.h"
 #include "draw/judge.h"
 #include "draw/run_state.h"
@@ -32,14 +33,19 @@ void addWrapping(std::int32_t& counter, std::int32_t amount)
     counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(counter) + static_cast<std::uint32_t>(amount));
 }
 
-// The ticket's numbers with the boxes they go to, found by their tags.
-std::vector<std::pair<ControlRef, Text>> ticketBoxes(const Text& ticket)
+// The ticket's numbers with the boxes they go to, found by their tags. The
+// lists live as long as the worker's thread, so a draw allocates none.
+const std::vector<std::pair<ControlRef, Text>>& ticketBoxes(const Text& ticket)
 {
-    const auto parts = splitText(ticket, "+");
-    std::vector<std::pair<ControlRef, Text>> boxes;
-    boxes.reserve(parts.size());
-    for (std::int32_t i = 1; i <= static_cast<std::int32_t>(parts.size()); ++i)
-        boxes.emplace_back(findEditBoxByTag(100 + i), listItem(parts, i));
+    thread_local std::vector<Text> parts;
+    thread_local std::vector<std::pair<ControlRef, Text>> boxes;
+    splitTextInto(parts, ticket, "+");
+    boxes.resize(parts.size(), {WindowSelf, Text()});
+    for (std::int32_t i = 1; i <= static_cast<std::int32_t>(parts.size()); ++i) {
+        auto& box = boxes[static_cast<std::size_t>(i - 1)];
+        box.first = findEditBoxByTag(100 + i);
+        box.second = listItem(parts, i);
+    }
     return boxes;
 }
 
@@ -84,23 +90,26 @@ struct Judged {
     std::size_t count = 0;
 };
 
-// On the worker, touching no control: every ticked group in order.
+// On the worker, touching no control: every ticked group in order, under
+// one hold of drawLock. Every judgement would set lastDrawText to this
+// draw's text, and so does a draw that judges none: it is written once.
 Judged judgeTicked(const Shown& shown)
 {
     const auto& n = drawnNumbers;
     Judged judged;
+    LockScope lock(drawLock);
     for (std::int32_t k = 1; k <= 5; ++k) {
         const auto g = static_cast<std::size_t>(k - 1);
         if (!shown.ticked[g])
             continue;
         Charge& charge = judged.groups[judged.count++];
         charge.group = k;
-        charge.prize = judgeGroup(groupRedKeys[g], n[0], n[1], n[2], n[3], n[4], n[5], n[6], shown.blues[g]);
+        charge.prize =
+            judgeHitsHoldingLock(groupRedKeys[g], n[0], n[1], n[2], n[3], n[4], n[5], n[6], shown.blues[g]);
         addWrapping(totalSpent, 2);
-        charge.spending = "共消费" + intToText(totalSpent);
+        charge.spending.assign("共消费").append(intToText(totalSpent));
     }
-    if (judged.count == 0)
-        lastDrawText = drawDisplayText(n[0], n[1], n[2], n[3], n[4], n[5], n[6]);
+    writeDrawDisplayText(lastDrawText, n[0], n[1], n[2], n[3], n[4], n[5], n[6]);
     return judged;
 }
 
@@ -134,15 +143,16 @@ void showResults(const Judged& judged, const Text& lineHead, std::uint32_t run)
 
 void drawOnce()
 {
-    const auto boxes = ticketBoxes(makeTicket());
+    const auto& boxes = ticketBoxes(makeTicket());
     addWrapping(drawCount, 1);
     const Text period = "第" + intToText(drawCount) + "期";
 
     Shown shown;
     asOneStep([&] { shown = showTicket(boxes, period); });
-    drawnNumbers = shown.row;
+    drawnNumbers = std::move(shown.row);
 
     const Judged judged = judgeTicked(shown);
-    const Text lineHead = "第" + intToText(drawCount) + "期:" + lastDrawText;
+    Text lineHead = period; // "第N期:" and the draw
+    lineHead.append(":").append(lastDrawText);
     showResults(judged, lineHead, ownRun());
 }

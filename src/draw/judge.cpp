@@ -5,7 +5,11 @@
 #include "draw/run_state.h"
 #include "window/control_model.h"
 
+#include <algorithm>
 #include <array>
+#include <initializer_list>
+#include <string_view>
+#include <utility>
 
 namespace {
 
@@ -38,25 +42,134 @@ const Prize* findPrize(std::int32_t reds, std::int32_t blue)
 Text drawDisplayText(const Text& red1, const Text& red2, const Text& red3, const Text& red4,
                      const Text& red5, const Text& red6, const Text& blue)
 {
-    return red1 + "  " + red2 + "  " + red3 + "  " + red4 + "  " + red5 + "  " + red6 + " + " + blue;
+    Text shown;
+    writeDrawDisplayText(shown, red1, red2, red3, red4, red5, red6, blue);
+    return shown;
+}
+
+void writeDrawDisplayText(Text& shown, const Text& red1, const Text& red2, const Text& red3, const Text& red4,
+                          const Text& red5, const Text& red6, const Text& blue)
+{
+    const std::array<std::pair<const Text*, std::string_view>, 7> pieces{
+        {{&red1, "  "}, {&red2, "  "}, {&red3, "  "}, {&red4, "  "}, {&red5, "  "}, {&red6, " + "}, {&blue, ""}}};
+    std::size_t size = 0;
+    for (const auto& [number, after] : pieces)
+        size += number->size() + after.size();
+    shown.resize(size); // one write of the whole, in the text's own storage
+    char* out = shown.data();
+    for (const auto& [number, after] : pieces) {
+        out = std::copy(number->begin(), number->end(), out);
+        out = std::copy(after.begin(), after.end(), out);
+    }
+}
+
+namespace {
+
+// Whether "·" + red + "·" occurs in a group's key. A run judges the same
+// few keys against the numbers 1 to 33 millions of times, so the answer of
+// findText for each key and number is kept (per thread, checked against the
+// key's bytes at every judgement); any other text is searched afresh.
+class RedSearch {
+public:
+    // How many of the drawn reds occur in the key.
+    std::int32_t hits(const Text& key, std::initializer_list<const Text*> reds)
+    {
+        Answers& answers = answersFor(key);
+        std::int32_t count = 0;
+        for (const Text* red : reds) {
+            const int number = smallNumber(*red);
+            if (number == 0) {
+                count += search(key, *red) ? 1 : 0;
+                continue;
+            }
+            auto& answer = answers.found[static_cast<std::size_t>(number)];
+            if (answer < 0)
+                answer = search(key, *red) ? 1 : 0;
+            count += answer;
+        }
+        return count;
+    }
+
+private:
+    struct Answers {
+        const Text* where = nullptr;
+        Text key;
+        std::array<std::int8_t, 34> found{}; // -1: not searched yet
+    };
+
+    // 1 to 33 when red is written the way a ticket writes it, else 0.
+    static int smallNumber(const Text& red)
+    {
+        if (red.size() == 1 && red[0] >= '1' && red[0] <= '9')
+            return red[0] - '0';
+        if (red.size() == 2 && red[0] >= '1' && red[0] <= '3' && red[1] >= '0' && red[1] <= '9') {
+            const int number = (red[0] - '0') * 10 + (red[1] - '0');
+            return number <= 33 ? number : 0;
+        }
+        return 0;
+    }
+
+    bool search(const Text& key, const Text& red)
+    {
+        needle_.assign("·").append(red).append("·");
+        return findText(key, needle_) != -1;
+    }
+
+    Answers& answersFor(const Text& key)
+    {
+        Answers* slot = nullptr;
+        for (auto& answers : answers_)
+            if (answers.where == &key)
+                slot = &answers;
+        if (slot == nullptr) {
+            slot = &answers_[next_];
+            next_ = (next_ + 1) % answers_.size();
+            slot->where = &key;
+            slot->key.clear();
+            slot->found.fill(-1);
+        }
+        if (slot->key != key) {
+            slot->key = key;
+            slot->found.fill(-1);
+        }
+        return *slot;
+    }
+
+    Text needle_;
+    std::array<Answers, 8> answers_;
+    std::size_t next_ = 0;
+};
+
+} // namespace
+
+const Prize* judgeHitsHoldingLock(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
+                                  const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
+                                  const Text& groupBlue)
+{
+    thread_local RedSearch reds;
+    redHits += reds.hits(groupRedKey, {&red1, &red2, &red3, &red4, &red5, &red6});
+    if (groupBlue == drawnBlue)
+        blueHit = 1;
+    const Prize* prize = findPrize(redHits, blueHit);
+    blueHit = 0;
+    redHits = 0;
+    return prize;
+}
+
+const Prize* judgeHits(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
+                       const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
+                       const Text& groupBlue)
+{
+    LockScope lock(drawLock);
+    return judgeHitsHoldingLock(groupRedKey, red1, red2, red3, red4, red5, red6, drawnBlue, groupBlue);
 }
 
 const Prize* judgeGroup(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
                         const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
                         const Text& groupBlue)
 {
-    {
-        LockScope lock(drawLock);
-        for (const Text* red : {&red1, &red2, &red3, &red4, &red5, &red6})
-            if (findText(groupRedKey, "·" + *red + "·") != -1)
-                ++redHits;
-        if (groupBlue == drawnBlue)
-            blueHit = 1;
-        lastDrawText = drawDisplayText(red1, red2, red3, red4, red5, red6, drawnBlue);
-    }
-    const Prize* prize = findPrize(redHits, blueHit);
-    blueHit = 0;
-    redHits = 0;
+    const Prize* prize = judgeHits(groupRedKey, red1, red2, red3, red4, red5, red6, drawnBlue, groupBlue);
+    writeDrawDisplayText(lastDrawText, red1, red2, red3, red4, red5, red6, drawnBlue);
     return prize;
 }
 

@@ -20,9 +20,20 @@ struct Prize {
 const Prize* findPrize(std::int32_t redHits, std::int32_t blueHit);
 
 // Counts one group's hits against a draw and gives the prize they win, or
-// nullptr. Touches no control: the worker does this between the steps that
-// show the draw. Sets lastDrawText; redHits and blueHit are back at 0 when
-// it returns.
+// nullptr. Touches no control and no text of the draw: the worker does this
+// between the steps that show the draw, and writes the draw's text once.
+// redHits and blueHit are back at 0 when it returns.
+const Prize* judgeHits(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
+                       const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
+                       const Text& groupBlue);
+
+// judgeHits for a caller that holds drawLock already: a draw counts all its
+// groups under one hold.
+const Prize* judgeHitsHoldingLock(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
+                                  const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
+                                  const Text& groupBlue);
+
+// judgeHits, then lastDrawText set to the draw's text.
 const Prize* judgeGroup(const Text& groupRedKey, const Text& red1, const Text& red2, const Text& red3,
                         const Text& red4, const Text& red5, const Text& red6, const Text& drawnBlue,
                         const Text& groupBlue);
@@ -42,6 +53,9 @@ void judgeTicket(const Text& groupRedKey, const Text& red1, const Text& red2, co
 // The display text of a draw: "r1  r2  r3  r4  r5  r6 + b".
 Text drawDisplayText(const Text& red1, const Text& red2, const Text& red3, const Text& red4,
                      const Text& red5, const Text& red6, const Text& blue);
+// The same into an existing text, keeping its storage.
+void writeDrawDisplayText(Text& shown, const Text& red1, const Text& red2, const Text& red3, const Text& red4,
+                          const Text& red5, const Text& red6, const Text& blue);
 
 // Adds amount to the winnings label and one win to the level label.
 void creditPrize(std::int32_t amount, ControlId levelLabel);

@@ -5,8 +5,10 @@
 #include "platform/platform.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
-#include <vector>
+#include <charconv>
+#include <numeric>
 
 std::uint32_t seedCounter = 0;
 
@@ -57,27 +59,34 @@ Text makeTicket()
 {
     LockScope lock(drawLock);
 
-    std::vector<Text> pool;
-    pool.reserve(33);
-    for (std::int32_t i = 1; i <= 33; ++i)
-        pool.push_back(intToText(i));
+    // The pool of 1 to 33 in ascending order, kept as numbers: each is what
+    // its decimal text reads back as, and the window and the simulator make
+    // millions of tickets.
+    std::array<std::int32_t, 33> pool;
+    std::iota(pool.begin(), pool.end(), 1);
 
     reseedRandom();
 
-    std::vector<std::int32_t> picks;
-    picks.reserve(6);
-    for (std::int32_t k = 33; k >= 28; --k) {
-        const auto position = randomInRange(1, k);
-        const auto taken = pool.begin() + (position - 1);
-        picks.push_back(textToInt(*taken));
-        pool.erase(taken);
+    std::array<std::int32_t, 6> picks;
+    std::size_t size = pool.size();
+    for (auto& pick : picks) {
+        const auto position = static_cast<std::size_t>(randomInRange(1, static_cast<std::int32_t>(size)));
+        pick = pool[position - 1];
+        // The members behind the one taken move up one place.
+        std::copy(pool.begin() + static_cast<std::ptrdiff_t>(position), pool.begin() + static_cast<std::ptrdiff_t>(size),
+                  pool.begin() + static_cast<std::ptrdiff_t>(position - 1));
+        --size;
     }
     std::sort(picks.begin(), picks.end());
 
-    const Text blue = intToText(randomInRange(1, 16));
+    const std::int32_t blue = randomInRange(1, 16);
 
-    Text ticket;
-    for (const auto pick : picks)
-        ticket += intToText(pick) + "+";
-    return ticket + blue;
+    char ticket[32];
+    char* end = ticket;
+    for (const auto pick : picks) {
+        end = std::to_chars(end, ticket + sizeof ticket, pick).ptr;
+        *end++ = '+';
+    }
+    end = std::to_chars(end, ticket + sizeof ticket, blue).ptr;
+    return Text(ticket, static_cast<std::size_t>(end - ticket));
 }

@@ -1,14 +1,16 @@
 // The services the program relies on. Each backend translates these to one
 // toolkit and holds no rule of the program itself:
 //
-//   platform/qt/     the Linux desktop: Qt 6 Widgets and libcurl
-//   platform/win32/  Windows: the Win32 API and WinINet
+//   platform/qt/        the Linux desktop: Qt 6 Widgets and libcurl
+//   platform/win32/     Windows: the Win32 API and WinINet
+//   platform/headless/  no window: controls as plain state (tavrelle-sim)
 //
 // A backend implements every function below, in the files each section is
-// headed by:
+// headed by (the headless backend keeps all of it in headless_window.cpp):
 //   [ ] the window and its controls   qt_window.cpp    win32_window.cpp
 //       (one widget per control kind: qt_controls.cpp, win32_controls.cpp)
 //   [ ] threads, time and the process qt_process.cpp   win32_process.cpp
+//       (tickCount on Linux: platform/linux/tick_count.cpp, shared)
 //   [ ] HTTP(S)                       qt_http.cpp      win32_http.cpp
 //
 // Unless marked otherwise, the window and control functions are called only

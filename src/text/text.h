@@ -40,6 +40,8 @@ Text dropLeft(std::string_view text, std::int32_t n);
 
 // Splits at every occurrence of sep: "a+b" gives {"a", "b"}, "" gives {""}.
 std::vector<Text> splitText(std::string_view text, std::string_view sep);
+// The same into an existing list, keeping its storage.
+void splitTextInto(std::vector<Text>& parts, std::string_view text, std::string_view sep);
 
 // Bytes before the first zero byte, as a text.
 Text bytesToText(const Bytes& bytes);

@@ -47,10 +47,36 @@ const std::array<std::int32_t, ControlCount>& tagValues()
     return values;
 }
 
+// The first control in table order for each tag from 0 to 127 (-1: none),
+// the numbers every draw looks up.
+const std::array<int, 128>& firstWithSmallTag()
+{
+    static const auto first = [] {
+        std::array<int, 128> table;
+        table.fill(-1);
+        const auto& tags = tagValues();
+        for (int i = ControlCount - 1; i >= 0; --i) {
+            const auto tag = tags[static_cast<std::size_t>(i)];
+            if (tag >= 0 && static_cast<std::size_t>(tag) < table.size())
+                table[static_cast<std::size_t>(tag)] = i;
+        }
+        return table;
+    }();
+    return first;
+}
+
 } // namespace
 
 TagMatch findByTag(std::int32_t n)
 {
+    const auto& first = firstWithSmallTag();
+    if (n >= 0 && static_cast<std::size_t>(n) < first.size()) {
+        if (first[static_cast<std::size_t>(n)] >= 0) {
+            const auto id = static_cast<ControlId>(first[static_cast<std::size_t>(n)]);
+            return {id, controlSpec(id).kind};
+        }
+        fatalError(0, "未找到指定标记的组件");
+    }
     const auto& tags = tagValues();
     for (int i = 0; i < ControlCount; ++i) {
         if (tags[static_cast<std::size_t>(i)] == n) {

@@ -73,7 +73,7 @@ void waitOutsideGate(const std::function<void()>& wait)
     outsideGate(wait);
 }
 
-void asOneStep(const std::function<void()>& work)
+void asOneStep(StepRef work)
 {
     onUi([&] { work(); });
 }

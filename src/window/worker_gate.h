@@ -23,9 +23,26 @@ bool startWorker(void (*routine)());
 void pauseFor(std::uint32_t milliseconds);
 // Runs wait (which blocks) with the gate let go, for waits on another worker.
 void waitOutsideGate(const std::function<void()>& wait);
+// A call of a step, borrowed for the time of asOneStep: a draw makes a few
+// steps, and a std::function of each would cost an allocation.
+class StepRef {
+public:
+    template <typename Work>
+    StepRef(Work&& work) // NOLINT: made implicitly from the caller's lambda
+        : object_(static_cast<void*>(&work)),
+          call_([](void* object) { (*static_cast<std::remove_reference_t<Work>*>(object))(); })
+    {
+    }
+    void operator()() const { call_(object_); }
+
+private:
+    void* object_;
+    void (*call_)(void*);
+};
+
 // Runs work on the user-interface thread as one step: no other control
 // operation comes between its reads and writes.
-void asOneStep(const std::function<void()>& work);
+void asOneStep(StepRef work);
 
 // Called on the user-interface thread when the window starts to close.
 void markWindowClosing();

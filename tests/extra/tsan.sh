@@ -4,7 +4,8 @@
 # edits while runs draw), the run tests (stops at every moment, the caption
 # races), single draws and judgements, and closing the window during runs
 # (its child processes run under the sanitizer too, and a report there ends
-# the child with status 66). Any report fails the tier.
+# the child with status 66), and the window's runs beside the window-less
+# simulator's. Any report fails the tier.
 #
 # Qt is not built with ThreadSanitizer. ignore_noninstrumented_modules keeps
 # the sanitizer from judging Qt's own memory and lock calls, whose
@@ -15,7 +16,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$root/build/tsan"
-targets=(draw_stress_test draw_run_test draw_once_test judge_test shutdown_test)
+targets=(draw_stress_test draw_run_test draw_once_test judge_test shutdown_test sim_compare_test)
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRELLE_SANITIZE=thread >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"

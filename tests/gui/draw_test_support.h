@@ -4,6 +4,7 @@
 #pragma once
 
 #include "harness.h"
+#include "reference_ticket.h"
 
 #include "app/globals.h"
 #include "draw/groups.h"
@@ -24,32 +25,6 @@
 #include <vector>
 
 namespace drawtest {
-
-// The ticket makeTicket gives for a seed (tick + seedCounter), made the way
-// the generator is documented to: 214013/2531011 steps, six picks from the
-// shrinking pool 1..33, sorted, then the blue from 1..16.
-inline Text referenceTicket(std::uint32_t seed)
-{
-    std::uint32_t state = seed;
-    auto next = [&] {
-        state = state * 214013u + 2531011u;
-        return static_cast<int>((state >> 16) & 0x7FFFu);
-    };
-    std::vector<int> pool;
-    for (int i = 1; i <= 33; ++i)
-        pool.push_back(i);
-    std::vector<int> picks;
-    for (int k = 33; k >= 28; --k) {
-        const int position = next() % k;
-        picks.push_back(pool[static_cast<std::size_t>(position)]);
-        pool.erase(pool.begin() + position);
-    }
-    std::sort(picks.begin(), picks.end());
-    Text ticket;
-    for (int pick : picks)
-        ticket += std::to_string(pick) + "+";
-    return ticket + std::to_string(1 + next() % 16);
-}
 
 // Found offline: this seed gives 3+7+12+20+25+31+9.
 constexpr std::uint32_t seedOf3_7_12_20_25_31_9 = 10993433u;

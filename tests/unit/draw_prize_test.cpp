@@ -2,6 +2,7 @@
 // their code page 936 bytes.
 #include "draw/judge.h"
 #include "draw/run.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,40 @@ TEST(GroupRedKey, SixTextsBetweenSevenMiddleDots)
 TEST(DrawDisplayText, RedsTwoSpacesApartThenPlusAndBlue)
 {
     EXPECT_EQ(drawDisplayText("3", "7", "12", "19", "25", "33", "9"), "3  7  12  19  25  33 + 9");
+}
+
+// The judge keeps its search answers per key: a key rebuilt in place (a
+// second click of the draw button during a run) and reds written otherwise
+// than a ticket writes them must still be judged on their bytes.
+struct HitsCase {
+    const char* key[6];
+    const char* drawn[6];
+    std::int32_t hits;
+};
+
+TEST(JudgeHits, CountsTheDrawnRedsFoundInTheKeyAsItStandsNow)
+{
+    const HitsCase cases[] = {
+        {{"3", "7", "12", "19", "25", "33"}, {"3", "7", "12", "19", "25", "33"}, 6},
+        {{"1", "2", "15", "25", "30", "31"}, {"5", "12", "13", "14", "20", "3"}, 0}, // 5 is not in 15 or 25
+        {{"05", " 7", "12", "x", "", "33"}, {"5", "7", "12", "05", " 7", "33"}, 4},  // texts, not numbers
+        {{"9", "9", "9", "9", "9", "9"}, {"9", "10", "11", "12", "13", "14"}, 1},
+        {{"3", "7", "12", "19", "25", "33"}, {"3", "7", "12", "19", "25", "34"}, 5},
+    };
+    Text key; // one key text, rebuilt in place case after case
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& c : cases) {
+            key = groupRedKey(c.key[0], c.key[1], c.key[2], c.key[3], c.key[4], c.key[5]);
+            SCOPED_TRACE(key);
+            const Text d[6] = {c.drawn[0], c.drawn[1], c.drawn[2], c.drawn[3], c.drawn[4], c.drawn[5]};
+            // No blue hit: the prize tells the red hits from three up.
+            const Prize* prize = judgeHits(key, d[0], d[1], d[2], d[3], d[4], d[5], "1", "2");
+            EXPECT_EQ(prize, c.hits >= 4 ? findPrize(c.hits, 0) : nullptr);
+            // With the blue: every count of hits but 3 has its own row.
+            const Prize* withBlue = judgeHits(key, d[0], d[1], d[2], d[3], d[4], d[5], "1", "1");
+            EXPECT_EQ(withBlue, findPrize(c.hits, 1));
+        }
+    }
 }
 
 } // namespace

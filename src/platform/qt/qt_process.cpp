@@ -15,7 +15,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <system_error>
 #include <thread>
 
@@ -121,14 +120,6 @@ bool startThread(void (*routine)())
     }
 }
 
-std::uint32_t tickCount()
-{
-    timespec now{};
-    clock_gettime(CLOCK_BOOTTIME, &now);
-    const auto milliseconds = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
-                              static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
-    return static_cast<std::uint32_t>(milliseconds);
-}
 
 void waitDispatching(std::uint32_t milliseconds)
 {
