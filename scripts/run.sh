@@ -3,7 +3,7 @@
 # missing, builds a program whose update address is a local HTTPS host on
 # 127.0.0.1 (with an authority of its own, made here), serves the update
 # file from data/ there, and starts the program. With no display it runs
-# under Xvfb and saves a screenshot whose path it prints.
+# under Xvfb and saves a screenshot of the window whose path it prints.
 #   scripts/run.sh [UPDATE_FILE]   serve UPDATE_FILE instead of data/'s file
 # XVFB_DISPLAY=N picks the Xvfb display number (default: a random one).
 set -euo pipefail
@@ -61,10 +61,17 @@ pids+=($!)
 for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
 DISPLAY="$display" "$app" &
 pids+=($!)
+window=""
 for _ in $(seq 150); do
-  DISPLAY="$display" xdotool search --name '^Tavrelle$' >/dev/null 2>&1 && break
+  window="$(DISPLAY="$display" xdotool search --onlyvisible --name '^Tavrelle$' 2>/dev/null | head -n 1)" || true
+  [[ -n "$window" ]] && break
   sleep 0.2
 done
+if [[ -z "$window" ]]; then
+  echo "The Tavrelle window did not show on the Xvfb display $display." >&2
+  exit 1
+fi
 sleep "${SCREENSHOT_DELAY:-2}"
-DISPLAY="$display" import -window root out/tavrelle.png
+# The window alone, not the whole screen around it.
+DISPLAY="$display" import -window "$window" out/tavrelle.png
 echo "No display: the window ran under Xvfb. Screenshot: $root/out/tavrelle.png"
