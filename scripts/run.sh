@@ -6,6 +6,8 @@
 # under Xvfb and saves a screenshot of the window whose path it prints.
 #   scripts/run.sh [UPDATE_FILE]   serve UPDATE_FILE instead of data/'s file
 # XVFB_DISPLAY=N picks the Xvfb display number (default: a random one).
+# SCREENSHOT_DRAW=1 presses 开桨 under Xvfb first, so that the screenshot
+# shows a run of the default 100 draws (docs/screenshot.png is made so).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -70,6 +72,10 @@ done
 if [[ -z "$window" ]]; then
   echo "The Tavrelle window did not show on the Xvfb display $display." >&2
   exit 1
+fi
+if [[ "${SCREENSHOT_DRAW:-0}" == 1 ]]; then
+  # The middle of the draw button (8,8 100x50 in the window).
+  DISPLAY="$display" xdotool mousemove --window "$window" 58 33 click 1
 fi
 sleep "${SCREENSHOT_DELAY:-2}"
 # The window alone, not the whole screen around it.
