@@ -51,6 +51,9 @@ if ! grep -q '^ready' "$served/host.log"; then
   exit 1
 fi
 
+# The program follows the proxy variables; its update host here is local.
+export no_proxy="127.0.0.1${no_proxy:+,$no_proxy}"
+
 if [[ -n "${DISPLAY:-}" ]]; then
   "$app"
   exit
