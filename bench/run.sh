@@ -9,6 +9,9 @@
 # The table also goes to build/bench/results.md.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+# The Linux program follows proxy variables: its local update host is
+# reached directly.
+unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
 build="$root/build/bench"
 # The source measured: the commit at the start (others may commit meanwhile).
 source="$(git -C "$root" rev-parse --short HEAD)$(git -C "$root" diff --quiet HEAD -- src || echo ' with changes in src/')"

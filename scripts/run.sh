@@ -3,9 +3,11 @@
 # missing, builds a program whose update address is a local HTTPS host on
 # 127.0.0.1 (with an authority of its own, made here), serves the update
 # file from data/ there, and starts the program. With no display it runs
-# under Xvfb and saves a screenshot whose path it prints.
+# under Xvfb and saves a screenshot of the window whose path it prints.
 #   scripts/run.sh [UPDATE_FILE]   serve UPDATE_FILE instead of data/'s file
 # XVFB_DISPLAY=N picks the Xvfb display number (default: a random one).
+# SCREENSHOT_DRAW=1 presses 开桨 under Xvfb first, so that the screenshot
+# shows a run of the default 100 draws (docs/screenshot.png is made so).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -49,6 +51,9 @@ if ! grep -q '^ready' "$served/host.log"; then
   exit 1
 fi
 
+# The program follows the proxy variables; its update host here is local.
+export no_proxy="127.0.0.1${no_proxy:+,$no_proxy}"
+
 if [[ -n "${DISPLAY:-}" ]]; then
   "$app"
   exit
@@ -61,10 +66,21 @@ pids+=($!)
 for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
 DISPLAY="$display" "$app" &
 pids+=($!)
+window=""
 for _ in $(seq 150); do
-  DISPLAY="$display" xdotool search --name '^Tavrelle$' >/dev/null 2>&1 && break
+  window="$(DISPLAY="$display" xdotool search --onlyvisible --name '^Tavrelle$' 2>/dev/null | head -n 1)" || true
+  [[ -n "$window" ]] && break
   sleep 0.2
 done
+if [[ -z "$window" ]]; then
+  echo "The Tavrelle window did not show on the Xvfb display $display." >&2
+  exit 1
+fi
+if [[ "${SCREENSHOT_DRAW:-0}" == 1 ]]; then
+  # The middle of the draw button (8,8 100x50 in the window).
+  DISPLAY="$display" xdotool mousemove --window "$window" 58 33 click 1
+fi
 sleep "${SCREENSHOT_DELAY:-2}"
-DISPLAY="$display" import -window root out/tavrelle.png
+# The window alone, not the whole screen around it.
+DISPLAY="$display" import -window "$window" out/tavrelle.png
 echo "No display: the window ran under Xvfb. Screenshot: $root/out/tavrelle.png"

@@ -34,12 +34,34 @@ QString writeFile(const QByteArray& bytes)
     return path;
 }
 
+namespace {
+
+// The port a test helper prints on its first line, or 0.
+int announcedPort(QProcess& process)
+{
+    QDeadlineTimer deadline(60000);
+    QByteArray line;
+    while (!line.endsWith('\n')) {
+        if (deadline.hasExpired() || !process.waitForReadyRead(int(deadline.remainingTime())))
+            return 0;
+        line += process.readLine();
+    }
+    return line.startsWith("port ") ? line.mid(5).trimmed().toInt() : 0;
+}
+
+void stop(QProcess& process)
+{
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(10000);
+    }
+}
+
+} // namespace
+
 Host::~Host()
 {
-    if (process_.state() != QProcess::NotRunning) {
-        process_.kill();
-        process_.waitForFinished(10000);
-    }
+    stop(process_);
 }
 
 bool Host::start(const QString& mode, const QStringList& arguments, const QString& cert, int port)
@@ -51,16 +73,7 @@ bool Host::start(const QString& mode, const QStringList& arguments, const QStrin
                                QStringLiteral("--key"), certificate(cert + ".key"), QStringLiteral("--mode"), mode,
                                QStringLiteral("--record"), dir_.filePath(QStringLiteral("request"))}
                        + arguments);
-    QDeadlineTimer deadline(60000);
-    QByteArray line;
-    while (!line.endsWith('\n')) {
-        if (deadline.hasExpired() || !process_.waitForReadyRead(int(deadline.remainingTime())))
-            return false;
-        line += process_.readLine();
-    }
-    if (!line.startsWith("port "))
-        return false;
-    port_ = line.mid(5).trimmed().toInt();
+    port_ = announcedPort(process_);
     return port_ > 0;
 }
 
@@ -89,6 +102,26 @@ qint64 Host::bodyBytesTaken() const
         QThread::msleep(50);
     }
     return -1;
+}
+
+Proxy::~Proxy()
+{
+    stop(process_);
+}
+
+bool Proxy::start()
+{
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.start(QStringLiteral("python3"), QStringList{QStringLiteral(TAVRELLE_TEST_PROXY), QStringLiteral("--record"),
+                                                          dir_.filePath(QStringLiteral("requests"))});
+    port_ = announcedPort(process_);
+    return port_ > 0;
+}
+
+QByteArray Proxy::requests() const
+{
+    QFile file(dir_.filePath(QStringLiteral("requests")));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 int closedPort()

@@ -43,6 +43,25 @@ private:
     int port_ = 0;
 };
 
+// A forward proxy on 127.0.0.1 that tunnels CONNECT (tests/update/proxy.py).
+class Proxy {
+public:
+    Proxy() = default;
+    Proxy(const Proxy&) = delete;
+    Proxy& operator=(const Proxy&) = delete;
+    ~Proxy();
+
+    bool start(); // false when it did not come up within 60 s
+    int port() const { return port_; }
+    // The request lines it got, one a line.
+    QByteArray requests() const;
+
+private:
+    QProcess process_;
+    QTemporaryDir dir_;
+    int port_ = 0;
+};
+
 // A port on 127.0.0.1 where nothing listens.
 int closedPort();
 

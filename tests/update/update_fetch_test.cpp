@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <dlfcn.h>
@@ -191,6 +192,59 @@ private slots:
         QVERIFY2(slow.ms < BoundMs, QByteArray::number(slow.ms).constData());
         QVERIFY(!slow.body.isEmpty());
         QCOMPARE(slow.body, QByteArray(slow.body.size(), 'x'));
+    }
+
+    // The Linux convention: https_proxy (or HTTPS_PROXY) sends the request
+    // through a proxy with CONNECT, no_proxy names hosts reached directly;
+    // the host's certificate is checked through the tunnel all the same.
+    void followsTheProxyVariables_data()
+    {
+        QTest::addColumn<QByteArray>("variable");
+        QTest::addColumn<bool>("proxyListens");
+        QTest::addColumn<QByteArray>("noProxy");
+        QTest::addColumn<QString>("cert");
+        QTest::addColumn<bool>("throughProxy");
+        QTest::addColumn<bool>("fetched");
+        QTest::newRow("https_proxy") << QByteArray("https_proxy") << true << QByteArray() << "host" << true << true;
+        QTest::newRow("HTTPS_PROXY") << QByteArray("HTTPS_PROXY") << true << QByteArray() << "host" << true << true;
+        QTest::newRow("no_proxy for another host")
+            << QByteArray("https_proxy") << true << QByteArray("example.com") << "host" << true << true;
+        QTest::newRow("proxy not listening")
+            << QByteArray("https_proxy") << false << QByteArray() << "host" << false << false;
+        QTest::newRow("no_proxy bypasses a dead proxy")
+            << QByteArray("https_proxy") << false << QByteArray("127.0.0.1") << "host" << false << true;
+        QTest::newRow("wrong certificate through the proxy")
+            << QByteArray("https_proxy") << true << QByteArray() << "wronghost" << true << false;
+    }
+    void followsTheProxyVariables()
+    {
+        QFETCH(QByteArray, variable);
+        QFETCH(bool, proxyListens);
+        QFETCH(QByteArray, noProxy);
+        QFETCH(QString, cert);
+        QFETCH(bool, throughProxy);
+        QFETCH(bool, fetched);
+        testhost::Host host;
+        QVERIFY(host.start(QStringLiteral("file"), {QStringLiteral("--body"), testhost::shippedUpdateFile()}, cert));
+        testhost::Proxy proxy;
+        QVERIFY(proxy.start());
+        const int proxyPort = proxyListens ? proxy.port() : testhost::closedPort();
+        const auto unset = qScopeGuard([&] {
+            qunsetenv(variable.constData());
+            qunsetenv("no_proxy");
+        });
+        qputenv(variable.constData(), "http://127.0.0.1:" + QByteArray::number(proxyPort));
+        if (!noProxy.isEmpty())
+            qputenv("no_proxy", noProxy);
+
+        const QByteArray body = fetch(host.address());
+        QCOMPARE(body, fetched ? readFile(testhost::shippedUpdateFile()) : QByteArray());
+        const QByteArray connect = "CONNECT 127.0.0.1:" + QByteArray::number(host.port()) + " ";
+        if (throughProxy)
+            QVERIFY2(proxy.requests().startsWith(connect) && proxy.requests().count('\n') == 1,
+                     proxy.requests().constData());
+        else
+            QCOMPARE(proxy.requests(), QByteArray());
     }
 
     void readsNoMoreThanOneMebibyteOfAHugeBody()

@@ -58,9 +58,10 @@ Bytes httpGetFile(const Text& address, const HttpRequest& request)
         curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
         curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "https");
-        // The program has no settings: proxy variables in the environment
-        // are not read either.
-        curl_easy_setopt(curl, CURLOPT_PROXY, "");
+        // No CURLOPT_PROXY: libcurl follows https_proxy (HTTPS_PROXY,
+        // all_proxy) and no_proxy from the environment, as other programs on
+        // Linux do. Through a proxy the request is tunnelled with CONNECT,
+        // so the host's certificate is still checked end to end.
         curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
         if (*TAVRELLE_UPDATE_CA != '\0')

@@ -2,10 +2,17 @@
 
 #include "platform/qt/qt_text.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QStyleHints>
+#include <QTextBoundaryFinder>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
@@ -16,6 +23,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -76,6 +84,107 @@ private:
     std::optional<Look> shown_;
 };
 
+// What a screen reader gets from the log: a read-only multi-line text box
+// with its text, selection and caret, as it gets from Qt's own text boxes.
+class LogViewAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit LogViewAccessible(LogView* view) : QAccessibleWidget(view, QAccessible::EditableText) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = true;
+        state.multiLine = true;
+        state.selectableText = true;
+        state.focusable = true;
+        return state;
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Value)
+            return view()->textRange(0, view()->characterCount());
+        return QAccessibleWidget::text(kind);
+    }
+
+    void selection(int index, int* start, int* end) const override
+    {
+        *start = *end = 0;
+        if (index != 0 || !view()->hasSelection())
+            return;
+        const auto [from, to] = ordered();
+        *start = offset(from);
+        *end = offset(to);
+    }
+    int selectionCount() const override { return view()->hasSelection() ? 1 : 0; }
+    void addSelection(int start, int end) override { setSelection(0, start, end); }
+    void removeSelection(int index) override
+    {
+        if (index == 0)
+            view()->select(view()->caret(), view()->caret());
+    }
+    void setSelection(int index, int start, int end) override
+    {
+        if (index == 0)
+            view()->select(view()->spotAt(qsizetype(start)), view()->spotAt(qsizetype(end)));
+    }
+    int cursorPosition() const override { return offset(view()->caret()); }
+    void setCursorPosition(int position) override
+    {
+        const LogView::Spot spot = view()->spotAt(qsizetype(position));
+        view()->select(spot, spot);
+    }
+    QString text(int start, int end) const override { return view()->textRange(start, end); }
+    int characterCount() const override { return clampInt(view()->characterCount()); }
+    QRect characterRect(int offset) const override
+    {
+        const QRect inView = view()->characterRect(offset);
+        if (inView.isEmpty())
+            return {};
+        return QRect(view()->viewport()->mapToGlobal(inView.topLeft()), inView.size());
+    }
+    int offsetAtPoint(const QPoint& point) const override
+    {
+        const QPoint local = view()->viewport()->mapFromGlobal(point);
+        if (!view()->viewport()->rect().contains(local))
+            return -1;
+        return offset(view()->spotAt(local));
+    }
+    void scrollToSubstring(int start, int) override { view()->scrollToLine(view()->spotAt(qsizetype(start)).line); }
+    // One run without attributes: the whole log has a single look.
+    QString attributes(int, int* start, int* end) const override
+    {
+        *start = 0;
+        *end = characterCount();
+        return {};
+    }
+
+private:
+    LogView* view() const { return static_cast<LogView*>(widget()); }
+    std::pair<LogView::Spot, LogView::Spot> ordered() const
+    {
+        const LogView::Spot anchor = view()->anchor();
+        const LogView::Spot caret = view()->caret();
+        return {std::min(anchor, caret), std::max(anchor, caret)};
+    }
+    static int clampInt(qsizetype value) { return int(std::min<qsizetype>(value, std::numeric_limits<int>::max())); }
+    int offset(LogView::Spot spot) const { return clampInt(view()->offsetOf(spot)); }
+};
+
+QAccessibleInterface* logViewAccessible(const QString&, QObject* object)
+{
+    if (auto* view = dynamic_cast<LogView*>(object))
+        return new LogViewAccessible(view);
+    return nullptr;
+}
+
 } // namespace
 
 LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent)
@@ -87,13 +196,20 @@ LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setCursor(Qt::IBeamCursor);
     verticalScrollBar()->setSingleStep(1);
+    static const bool accessible = [] {
+        QAccessible::installFactory(logViewAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessible);
 }
 
 LogView::~LogView() = default;
 
 void LogView::setBytes(QByteArrayView text)
 {
+    const QString before = QAccessible::isActive() ? textRange(0, characterCount()) : QString();
     text_ = text.toByteArray();
+    offsets_.clear();
     starts_.assign(1, 0);
     starts_.shrink_to_fit();
     indexLines(0);
@@ -102,6 +218,11 @@ void LogView::setBytes(QByteArrayView text)
     updateRange();
     verticalScrollBar()->setValue(0);
     viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleTextUpdateEvent changed(this, 0, before, textRange(0, characterCount()));
+        QAccessible::updateAccessibility(&changed);
+        notifySelection();
+    }
 }
 
 void LogView::appendBytes(QByteArrayView text)
@@ -111,10 +232,19 @@ void LogView::appendBytes(QByteArrayView text)
     const qsizetype changed = lineCount() - 1; // the last line may grow
     const bool hadSelection = hasSelection();
     const qsizetype from = text_.size();
+    const qsizetype charactersBefore = QAccessible::isActive() ? characterCount() : 0;
     text_.append(text);
     layouts_.erase(changed);
+    if (offsets_.size() > static_cast<std::size_t>(changed + 1))
+        offsets_.resize(static_cast<std::size_t>(changed + 1));
     indexLines(from);
     anchor_ = caret_ = end();
+    if (QAccessible::isActive()) {
+        const qsizetype charactersAfter = characterCount();
+        QAccessibleTextInsertEvent inserted(this, int(charactersBefore), textRange(charactersBefore, charactersAfter));
+        QAccessible::updateAccessibility(&inserted);
+        notifySelection();
+    }
 
     appending_ = true;
     static_cast<ScrollBar*>(verticalScrollBar())->showEnd(endTop());
@@ -156,12 +286,61 @@ void LogView::select(Spot anchor, Spot caret)
     anchor_ = clamp(anchor);
     caret_ = clamp(caret);
     viewport()->update();
+    notifySelection();
+}
+
+void LogView::selectAll()
+{
+    select({}, end());
 }
 
 QString LogView::selectedText() const
 {
-    const Spot from = std::min(anchor_, caret_);
-    const Spot to = std::max(anchor_, caret_);
+    return textRange(offsetOf(std::min(anchor_, caret_)), offsetOf(std::max(anchor_, caret_)));
+}
+
+QMenu* LogView::createContextMenu()
+{
+    auto* menu = new QMenu(this);
+    QAction* copying = menu->addAction(toQString("复制"), this, &LogView::copy);
+    copying->setShortcut(QKeySequence::Copy);
+    copying->setEnabled(hasSelection());
+    menu->addSeparator();
+    QAction* all = menu->addAction(toQString("全选"), this, &LogView::selectAll);
+    all->setShortcut(QKeySequence::SelectAll);
+    all->setEnabled(end() != Spot{});
+    return menu;
+}
+
+qsizetype LogView::characterCount() const
+{
+    return offsetOf(end());
+}
+
+qsizetype LogView::offsetOf(Spot spot) const
+{
+    indexOffsets();
+    return offsets_[static_cast<std::size_t>(spot.line)] + spot.column;
+}
+
+LogView::Spot LogView::spotAt(qsizetype offset) const
+{
+    indexOffsets();
+    offset = std::clamp<qsizetype>(offset, 0, characterCount());
+    const auto after = std::upper_bound(offsets_.begin(), offsets_.end(), offset);
+    const qsizetype line = (after - offsets_.begin()) - 1;
+    return {line, std::min(offset - offsets_[static_cast<std::size_t>(line)], lineText(line).size())};
+}
+
+QString LogView::textRange(qsizetype fromOffset, qsizetype toOffset) const
+{
+    const qsizetype count = characterCount();
+    fromOffset = std::clamp<qsizetype>(fromOffset, 0, count);
+    toOffset = std::clamp<qsizetype>(toOffset, 0, count);
+    if (fromOffset >= toOffset)
+        return {};
+    const Spot from = spotAt(fromOffset);
+    const Spot to = spotAt(toOffset);
     QString text;
     for (qsizetype line = from.line; line <= to.line; ++line) {
         const QString whole = lineText(line);
@@ -172,6 +351,60 @@ QString LogView::selectedText() const
         text += whole.mid(start, stop - start);
     }
     return text;
+}
+
+QRect LogView::characterRect(qsizetype offset) const
+{
+    const Spot spot = spotAt(offset);
+    if (spot.line < top())
+        return {};
+    int y = topY();
+    for (qsizetype line = top(); line < spot.line; ++line) {
+        y += height(line);
+        if (y >= viewport()->height())
+            return {};
+    }
+    const QTextLayout& laidOut = layout(spot.line);
+    const QTextLine row = laidOut.lineForTextPosition(int(spot.column));
+    if (!row.isValid())
+        return {};
+    const qreal left = row.cursorToX(int(spot.column));
+    qreal right = spot.column < laidOut.text().size() ? row.cursorToX(int(spot.column) + 1) : left;
+    if (right <= left)
+        right = left + fontMetrics().averageCharWidth();
+    return QRectF(Margin + left, y + row.y(), right - left, row.height()).toAlignedRect();
+}
+
+void LogView::scrollToLine(qsizetype line)
+{
+    const qsizetype shown = verticalScrollBar()->pageStep();
+    if (line < top() || line >= top() + shown)
+        verticalScrollBar()->setValue(int(std::min<qsizetype>(line, verticalScrollBar()->maximum())));
+}
+
+void LogView::notifySelection() const
+{
+    if (!QAccessible::isActive())
+        return;
+    auto* self = const_cast<LogView*>(this);
+    const int caret = int(offsetOf(caret_));
+    if (hasSelection()) {
+        QAccessibleTextSelectionEvent selected(self, int(offsetOf(std::min(anchor_, caret_))),
+                                               int(offsetOf(std::max(anchor_, caret_))));
+        selected.setCursorPosition(caret);
+        QAccessible::updateAccessibility(&selected);
+    } else {
+        QAccessibleTextCursorEvent moved(self, caret);
+        QAccessible::updateAccessibility(&moved);
+    }
+}
+
+void LogView::indexOffsets() const
+{
+    if (offsets_.empty())
+        offsets_.push_back(0);
+    for (auto line = static_cast<qsizetype>(offsets_.size()); line < lineCount(); ++line)
+        offsets_.push_back(offsets_.back() + lineText(line - 1).size() + 1);
 }
 
 void LogView::copy() const
@@ -230,10 +463,54 @@ void LogView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return QAbstractScrollArea::mousePressEvent(event);
-    caret_ = spotAt(event->position().toPoint());
+    const QPoint point = event->position().toPoint();
+    const auto doubleClick = std::exchange(doubleClick_, std::nullopt);
+    if (doubleClick && event->timestamp() - doubleClick->first < quint64(QGuiApplication::styleHints()->mouseDoubleClickInterval())
+        && (point - doubleClick->second).manhattanLength() < QApplication::startDragDistance()) {
+        // The third click: the whole line, as it was written (not the row
+        // it wraps to).
+        const qsizetype line = spotAt(point).line;
+        select({line, 0}, {line, lineText(line).size()});
+        return;
+    }
+    caret_ = spotAt(point);
     if (!(event->modifiers() & Qt::ShiftModifier))
         anchor_ = caret_;
     viewport()->update();
+    notifySelection();
+}
+
+void LogView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mouseDoubleClickEvent(event);
+    const QPoint point = event->position().toPoint();
+    const Spot spot = spotAt(point, QTextLine::CursorOnCharacter);
+    const QString text = lineText(spot.line);
+    doubleClick_ = std::pair{event->timestamp(), point};
+    if (text.isEmpty())
+        return;
+    // The word (or the run of spaces or the sign) under the pointer; past
+    // the end of a line, its last one.
+    QTextBoundaryFinder words(QTextBoundaryFinder::Word, text);
+    const qsizetype at = std::min(spot.column, text.size() - 1);
+    words.setPosition(at);
+    qsizetype start = at;
+    if (!words.isAtBoundary()) {
+        const qsizetype previous = words.toPreviousBoundary();
+        start = previous < 0 ? 0 : previous;
+    }
+    words.setPosition(at);
+    const qsizetype next = words.toNextBoundary();
+    select({spot.line, start}, {spot.line, next < 0 ? text.size() : next});
+}
+
+void LogView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+    event->accept();
 }
 
 void LogView::mouseMoveEvent(QMouseEvent* event)
@@ -248,6 +525,7 @@ void LogView::mouseMoveEvent(QMouseEvent* event)
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     caret_ = spotAt(point);
     viewport()->update();
+    notifySelection();
 }
 
 void LogView::mouseReleaseEvent(QMouseEvent* event)
@@ -263,7 +541,7 @@ void LogView::keyPressEvent(QKeyEvent* event)
     if (event == QKeySequence::Copy)
         copy();
     else if (event == QKeySequence::SelectAll)
-        select({}, end());
+        selectAll();
     else if (event == QKeySequence::MoveToStartOfDocument)
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
     else if (event == QKeySequence::MoveToEndOfDocument)
@@ -401,7 +679,7 @@ int LogView::topY() const
     return Margin;
 }
 
-LogView::Spot LogView::spotAt(QPoint point) const
+LogView::Spot LogView::spotAt(QPoint point, QTextLine::CursorPosition edge) const
 {
     int y = topY();
     if (point.y() < y)
@@ -413,7 +691,7 @@ LogView::Spot LogView::spotAt(QPoint point) const
             for (int r = 0; r < laidOut.lineCount(); ++r) {
                 const QTextLine row = laidOut.lineAt(r);
                 if (point.y() < y + row.rect().bottom() || r == laidOut.lineCount() - 1)
-                    return {line, row.xToCursor(point.x() - Margin)};
+                    return {line, row.xToCursor(point.x() - Margin, edge)};
             }
         }
         y += lineHeight;

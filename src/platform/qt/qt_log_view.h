@@ -5,8 +5,12 @@
 #include <QByteArray>
 #include <QTextLayout>
 
+class QMenu;
+
 #include <compare>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <unordered_map>
 #include <vector>
 
@@ -36,12 +40,27 @@ public:
 
     qsizetype lineCount() const { return static_cast<qsizetype>(starts_.size()); }
     Spot caret() const { return caret_; }
+    Spot anchor() const { return anchor_; }
     Spot end() const;
     bool hasSelection() const { return anchor_ != caret_; }
     void select(Spot anchor, Spot caret);
     // Lines joined with LF, as Qt's text boxes copy them.
     QString selectedText() const;
     void copy() const;
+    void selectAll();
+    // The right-click menu: 复制 and 全选, each enabled when it applies.
+    QMenu* createContextMenu();
+
+    // The text as a screen reader sees it: lines joined with LF, places as
+    // offsets of UTF-16 characters from its start.
+    qsizetype characterCount() const;
+    qsizetype offsetOf(Spot spot) const;
+    Spot spotAt(qsizetype offset) const;
+    QString textRange(qsizetype from, qsizetype to) const;
+    // Where a character shows in the box, or an empty rectangle when it is
+    // out of view.
+    QRect characterRect(qsizetype offset) const;
+    void scrollToLine(qsizetype line);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -50,6 +69,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -70,7 +91,15 @@ private:
     // Where the top line starts: the margin, or above the view when the
     // last line alone is taller than it and the end is in view.
     int topY() const;
-    Spot spotAt(QPoint point) const;
+public:
+    // The place under a point of the viewport: between the characters
+    // nearest to it, or with CursorOnCharacter before the one under it.
+    Spot spotAt(QPoint point, QTextLine::CursorPosition edge = QTextLine::CursorBetweenCharacters) const;
+
+private:
+    // Tells the accessibility bus what changed.
+    void notifySelection() const;
+    void indexOffsets() const;
 
     QByteArray text_;
     std::vector<qsizetype> starts_{0};
@@ -78,4 +107,11 @@ private:
     Spot anchor_;
     Spot caret_;
     bool appending_ = false;
+    // The offset of the start of each line it covers: made when a screen
+    // reader asks, kept while those lines do not change (an append changes
+    // only the last line).
+    mutable std::vector<qsizetype> offsets_;
+    // A double click's time and place: a press soon after, nearby, is the
+    // third click and selects the line.
+    std::optional<std::pair<quint64, QPoint>> doubleClick_;
 };

@@ -74,18 +74,69 @@ struct UiCall {
     }
 };
 
+// Without a display Qt prints a list of platform plugins and aborts. A user
+// gets one line saying what is missing and status 1 instead.
+[[noreturn]] void noDisplay()
+{
+    std::fputs("tavrelle: needs a graphical display: set DISPLAY (X11) or WAYLAND_DISPLAY (Wayland) "
+               "to one that is running\n",
+               stderr);
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
+bool hasValue(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// While Qt opens the display, its messages wait here: when it cannot, they
+// give way to the one line; when it can, they go out as they would have.
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+QList<HeldMessage>* heldMessages = nullptr;
+
+void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg)
+        noDisplay();
+    heldMessages->append({type, QByteArray(context.category ? context.category : ""), text});
+}
+
+QApplication* openDisplay()
+{
+    // A platform named in QT_QPA_PLATFORM (offscreen, minimal, vnc, ...)
+    // needs neither variable: Qt is left to judge it.
+    if (!hasValue("QT_QPA_PLATFORM") && !hasValue("DISPLAY") && !hasValue("WAYLAND_DISPLAY"))
+        noDisplay();
+    static int argc = 1;
+    static char name[] = "tavrelle";
+    static char* argv[] = {name, nullptr};
+    QList<HeldMessage> held;
+    heldMessages = &held;
+    const QtMessageHandler previous = qInstallMessageHandler(holdMessage);
+    auto* opened = new QApplication(argc, argv);
+    qInstallMessageHandler(previous);
+    heldMessages = nullptr;
+    for (const HeldMessage& message : held) {
+        const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
+        qt_message_output(message.type, context, message.text);
+    }
+    return opened;
+}
+
 } // namespace
 
 namespace platform {
 
 void initialize()
 {
-    if (QApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "tavrelle";
-        static char* argv[] = {name, nullptr};
-        application = new QApplication(argc, argv);
-    }
+    if (QApplication::instance() == nullptr)
+        application = openDisplay();
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // The names of the installed menu entry and icon: the desktop shows the
     // window with that icon and groups it with its entry.
