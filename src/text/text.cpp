@@ -21,9 +21,10 @@ Text realToText(double value)
 
 Text wholeToText(double value)
 {
-    // Whole numbers below 10^13 are plain digits under "%.13g" too; written
-    // directly, since every win writes two of them.
-    if (std::fabs(value) < 1e13 && value == std::trunc(value)) {
+    // Whole numbers from 0 to below 10^13 are plain digits under "%.13g"
+    // too; written directly, since every win writes two of them. (Negative
+    // zero, "-0" there, takes the general way.)
+    if (!std::signbit(value) && value < 1e13 && value == std::trunc(value)) {
         char buffer[24];
         const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::int64_t>(value)).ptr;
         return Text(buffer, static_cast<std::size_t>(end - buffer));

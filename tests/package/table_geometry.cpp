@@ -10,16 +10,16 @@
 int main()
 {
     for (int i = WindowSelf + 1; i < ControlCount; ++i) {
-        const ControlSpec& spec = controlSpec(static_cast<ControlId>(i));
+        const ControlSpec& entry = controlSpec(static_cast<ControlId>(i));
         int depth = 1;
-        bool shown = spec.visible;
-        for (ControlId c = spec.container; c != WindowSelf; c = controlSpec(c).container) {
+        bool shown = entry.visible;
+        for (ControlId c = entry.container; c != WindowSelf; c = controlSpec(c).container) {
             ++depth;
             shown = shown && controlSpec(c).visible;
         }
-        const ControlSpec& parent = controlSpec(spec.container);
-        const bool inWindow = spec.container == WindowSelf;
-        std::printf("%d %d %d %d %d %d %d %d\n", i, depth, shown ? 1 : 0, spec.left, spec.top, spec.width,
+        const ControlSpec& parent = controlSpec(entry.container);
+        const bool inWindow = entry.container == WindowSelf;
+        std::printf("%d %d %d %d %d %d %d %d\n", i, depth, shown ? 1 : 0, entry.left, entry.top, entry.width,
                     inWindow ? 0 : parent.left, inWindow ? 0 : parent.top);
     }
     return 0;

@@ -60,6 +60,12 @@ TEST(RealToText, UsesThirteenSignificantDigits)
     EXPECT_EQ(wholeToText(5000210.0), "5000210");
 }
 
+TEST(WholeToText, WritesWhatThirteenSignificantDigitsWriteBelowTenToTheThirteen)
+{
+    for (const double value : {0.0, -0.0, 1.0, -5.0, 2.5, 5000210.0, 9999999999999.0, -9999999999999.0})
+        EXPECT_EQ(wholeToText(value), realToText(value)) << value;
+}
+
 TEST(TextToWhole, ReadsPastThe32BitRange)
 {
     EXPECT_EQ(textToWhole("2147483648"), 2147483648LL);
