@@ -19,8 +19,7 @@ struct Control {
 
 std::array<Control, ControlCount> controls;
 platform::WindowEvents windowEvents{};
-bool built = false;
-bool open = false;
+bool built = false; // no window closes here: built is open
 std::thread::id uiThread;
 headless::LogSink logSink;
 void (*pauseHook)() = nullptr;
@@ -60,7 +59,6 @@ bool buildMainWindow(const WindowEvents& events)
                                                  entry.left, entry.top, entry.width, entry.height};
     }
     built = true;
-    open = true;
     if (events.created)
         events.created();
     return true;
@@ -71,7 +69,7 @@ void runMessageLoop() {}
 
 bool mainWindowOpen()
 {
-    return built && open;
+    return built;
 }
 
 Text controlText(ControlId id)

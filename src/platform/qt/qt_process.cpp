@@ -171,7 +171,6 @@ bool startThread(void (*routine)())
     }
 }
 
-
 void waitDispatching(std::uint32_t milliseconds)
 {
     if (onUiThread()) {
